@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures (once) and builds incrementally with Ninja into ./build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${WAGE_BUILD_DIR:-build}
+if [ ! -f "$BUILD/build.ninja" ]; then
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+fi
+cmake --build "$BUILD" -j"$(nproc)"
