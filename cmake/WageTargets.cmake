@@ -28,7 +28,7 @@ endfunction()
 function(wage_program target filename version)
   add_executable(${target} ${ARGN})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${filename} SUFFIX ""
-                        RUNTIME_OUTPUT_DIRECTORY ${WAGE_APP_DIR})
+                        RUNTIME_OUTPUT_DIRECTORY ${WAGE_APP_DIR} BUILD_RPATH "$ORIGIN")
   wage_file_version(${target} ${version})
 endfunction()
 
@@ -41,7 +41,7 @@ function(wage_library target filename subdir version)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${stem} SUFFIX ${ext}
                         LIBRARY_OUTPUT_DIRECTORY ${WAGE_APP_DIR}/${subdir}
                         CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden
-                        VISIBILITY_INLINES_HIDDEN ON)
+                        VISIBILITY_INLINES_HIDDEN ON BUILD_RPATH "$ORIGIN;$ORIGIN/..")
   target_link_options(${target} PRIVATE -Wl,--no-undefined)
   wage_file_version(${target} ${version})
 endfunction()
