@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QVariant>
 
+struct sqlite3;
+
 namespace wage {
 
 enum class Dialect { Access, MsSql };
@@ -75,6 +77,8 @@ public:
     int execute(const QString &sql, const SqlParams &params = {}, int timeoutSeconds = 30);
     // Runs a query and reads its whole result.
     QueryResult query(const QString &sql, const SqlParams &params = {});
+    // At most maxRows rows of a query (all when negative).
+    QueryResult queryRows(const QString &sql, int maxRows, const SqlParams &params = {});
     // Column names of a query's result without reading its rows.
     QStringList columns(const QString &sql);
 
@@ -97,6 +101,14 @@ public:
     void setTracing(bool on);
     QStringList trace() const;
     void clearTrace();
+
+    // Time limit of query() and columns(), in seconds (0: none); 30 by default.
+    void setCommandTimeout(int seconds);
+    int commandTimeout() const;
+    // How long a statement without a time limit waits for another program's lock; 30 s by default.
+    void setLockTimeout(int milliseconds);
+    // The raw SQLite connection of the embedded engine; null on ODBC.
+    sqlite3 *sqliteHandle() const;
 
 signals:
     void statementRun(const QString &sql);

@@ -1,0 +1,462 @@
+#include "db/connection.h"
+
+#include "db/sqlitefunctions.h"
+#include "db/sqltranslate.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace wage {
+
+Dialect dialectFromName(const QString &name)
+{
+    return name.trimmed().compare(QLatin1String("MSSQL"), Qt::CaseInsensitive) == 0 ? Dialect::MsSql
+                                                                                     : Dialect::Access;
+}
+
+QString dialectName(Dialect dialect)
+{
+    return dialect == Dialect::MsSql ? QStringLiteral("MSSQL") : QStringLiteral("ACCESS");
+}
+
+int QueryResult::column(const QString &name) const
+{
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant QueryResult::value(int row, const QString &columnName) const
+{
+    const int c = column(columnName);
+    if (c < 0 || row < 0 || row >= rows.size())
+        return {};
+    return rows[row].value(c);
+}
+
+namespace {
+
+constexpr int kCacheLimit = 4000;
+
+// Deadline of the running statement, checked by SQLite's progress handler.
+struct Deadline {
+    qint64 until = 0; // msecs since epoch; 0 = none
+    bool expired = false;
+};
+
+int progressCheck(void *arg)
+{
+    auto *d = static_cast<Deadline *>(arg);
+    if (d->until && QDateTime::currentMSecsSinceEpoch() > d->until) {
+        d->expired = true;
+        return 1;
+    }
+    return 0;
+}
+
+bool isJetFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(32);
+    return head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB";
+}
+
+} // namespace
+
+struct Connection::Private {
+    QString name = QStringLiteral("wage_") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QSqlDatabase db;
+    Dialect dialect = Dialect::Access;
+    bool embedded = false;
+    QString path;
+    sqlite3 *handle = nullptr;
+    bool inTransaction = false;
+    bool tracing = false;
+    QStringList trace;
+    QVariant lastId;
+    int busyMs = 30000;
+    int commandTimeout = 30;
+    Deadline deadline;
+    mutable QHash<QString, QList<sql::SqliteStatement>> cache;
+
+    QList<sql::SqliteStatement> statements(const QString &sql) const
+    {
+        if (!embedded) {
+            sql::SqliteStatement st;
+            st.text = sql;
+            return {st};
+        }
+        auto it = cache.constFind(sql);
+        if (it != cache.constEnd())
+            return it.value();
+        QList<sql::SqliteStatement> out = sql::translate(sql, dialect);
+        if (cache.size() >= kCacheLimit)
+            cache.clear();
+        cache.insert(sql, out);
+        return out;
+    }
+
+    void armTimeout(int seconds)
+    {
+        if (!handle)
+            return;
+        const int lockWait = seconds > 0 ? seconds * 1000 : busyMs;
+        sqlite3_busy_timeout(handle, lockWait);
+        deadline.expired = false;
+        deadline.until = seconds > 0 ? QDateTime::currentMSecsSinceEpoch() + qint64(seconds) * 1000 : 0;
+    }
+
+    void disarm() { deadline.until = 0; }
+
+    [[noreturn]] void fail(const QSqlError &error, const QString &original, int seconds) const
+    {
+        if (deadline.expired)
+            throw DbError(QStringLiteral("执行超时（超过 %1 秒），语句已中止").arg(seconds), original);
+        QString text = error.databaseText().trimmed();
+        if (text.isEmpty())
+            text = error.text().trimmed();
+        const QString low = text.toLower();
+        if (low.contains(QLatin1String("database is locked")) || low.contains(QLatin1String("database table is locked")))
+            throw DbError(QStringLiteral("数据库被其他程序锁定，等待后仍无法访问：%1").arg(text), original);
+        if (!embedded && (low.contains(QLatin1String("communication link")) || low.contains(QLatin1String("connection"))
+                          || error.nativeErrorCode() == QLatin1String("08S01")))
+            throw DbError(QStringLiteral("数据库连接已断开：%1").arg(text), original);
+        throw DbError(QStringLiteral("数据库错误：%1").arg(text), original);
+    }
+
+    void bind(QSqlQuery &q, const sql::SqliteStatement &st, const SqlParams &params) const
+    {
+        auto find = [&](const QString &name) -> QVariant {
+            for (const auto &p : params) {
+                QString k = p.first;
+                if (k.startsWith(QLatin1Char(':')))
+                    k.remove(0, 1);
+                if (k.compare(name, Qt::CaseInsensitive) == 0)
+                    return p.second;
+            }
+            return {};
+        };
+        QStringList names = st.params;
+        if (names.isEmpty() && !embedded)
+            names = sql::parameterNames(st.text);
+        for (const QString &n : names) {
+            QVariant v = find(n);
+            if (v.typeId() == QMetaType::QDate)
+                v = v.toDate().toString(Qt::ISODate);
+            else if (v.typeId() == QMetaType::QDateTime && embedded)
+                v = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            q.bindValue(QLatin1Char(':') + n, v);
+        }
+    }
+
+    // Runs every statement; the last one's query stays in `q` for reading.
+    int run(QSqlQuery &q, const QString &original, const SqlParams &params, int seconds)
+    {
+        if (!db.isOpen())
+            throw DbError(QStringLiteral("数据库未打开"), original);
+        const QList<sql::SqliteStatement> sts = statements(original);
+        armTimeout(seconds);
+        int affected = 0;
+        for (int i = 0; i < sts.size(); ++i) {
+            const sql::SqliteStatement &st = sts[i];
+            q.setForwardOnly(true);
+            bool ok;
+            const bool hasParams = !st.params.isEmpty() || (!embedded && !params.isEmpty());
+            if (hasParams) {
+                ok = q.prepare(st.text);
+                if (ok) {
+                    bind(q, st, params);
+                    ok = q.exec();
+                }
+            } else {
+                ok = q.exec(st.text);
+            }
+            if (!ok) {
+                disarm();
+                fail(q.lastError(), original, seconds);
+            }
+            affected = q.numRowsAffected();
+            const QVariant id = q.lastInsertId();
+            if (id.isValid())
+                lastId = id;
+            if (i + 1 < sts.size())
+                q.finish();
+        }
+        disarm();
+        return affected;
+    }
+
+    void record(const QString &sql, Connection *owner)
+    {
+        if (tracing)
+            trace.append(sql);
+        emit owner->statementRun(sql);
+    }
+};
+
+Connection::Connection(QObject *parent) : QObject(parent), d(new Private) {}
+
+Connection::~Connection()
+{
+    close();
+    delete d;
+}
+
+void Connection::openFile(const QString &path, Dialect dialect)
+{
+    close();
+    if (QFileInfo::exists(path) && isJetFile(path))
+        throw DbError(QStringLiteral("“%1”是 Access（Jet/ACE）数据库文件，本程序的内置数据库引擎不能打开它；文件未作任何改动。")
+                          .arg(QDir::toNativeSeparators(path)),
+                      QString());
+    d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->name);
+    d->db.setDatabaseName(path);
+    if (!d->db.open()) {
+        const QString text = d->db.lastError().text();
+        d->db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(d->name);
+        throw DbError(QStringLiteral("无法打开数据库文件“%1”：%2").arg(QDir::toNativeSeparators(path), text), QString());
+    }
+    const QVariant h = d->db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+        d->handle = *static_cast<sqlite3 *const *>(h.constData());
+    if (!d->handle || !sql::registerSqliteFunctions(d->handle)) {
+        close();
+        throw DbError(QStringLiteral("无法在数据库连接上注册函数"), QString());
+    }
+    sqlite3_progress_handler(d->handle, 2000, progressCheck, &d->deadline);
+    d->dialect = dialect;
+    d->embedded = true;
+    d->path = QFileInfo(path).absoluteFilePath();
+}
+
+void Connection::openOdbc(const QString &odbcConnectionString, Dialect dialect)
+{
+    close();
+    d->db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), d->name);
+    d->db.setDatabaseName(odbcConnectionString);
+    if (!d->db.open()) {
+        const QString text = d->db.lastError().text();
+        d->db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(d->name);
+        throw DbError(QStringLiteral("无法连接数据库：%1").arg(text), QString());
+    }
+    d->dialect = dialect;
+    d->embedded = false;
+}
+
+void Connection::openDescription(const QString &connectionstr, const QString &accessPath)
+{
+    const QString text = connectionstr.trimmed();
+    const int hash = text.indexOf(QLatin1Char('#'));
+    const QString word = (hash < 0 ? text : text.left(hash)).trimmed().toUpper();
+    const QString rest = hash < 0 ? QString() : text.mid(hash + 1);
+    if (word == QLatin1String("ODBC")) {
+        openOdbc(rest, Dialect::MsSql);
+        return;
+    }
+    if (word == QLatin1String("MSSQL")) {
+        const QStringList parts = rest.split(QLatin1Char('#'));
+        const QString first = parts.value(0).trimmed();
+        if (first.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+            openFile(first.mid(5), Dialect::MsSql);
+            return;
+        }
+        const QString server = first;
+        const int comma = server.indexOf(QLatin1Char(','));
+        const QString host = comma < 0 ? server : server.left(comma).trimmed();
+        const QString port = comma < 0 ? QStringLiteral("1433") : server.mid(comma + 1).trimmed();
+        QString odbc = QStringLiteral("DRIVER={FreeTDS};Server=%1;Port=%2;Database=%3;UID=%4;PWD=%5;TDS_Version=7.4;ClientCharset=UTF-8")
+                           .arg(host, port, parts.value(1).trimmed(), parts.value(2).trimmed(), parts.value(3));
+        openOdbc(odbc, Dialect::MsSql);
+        return;
+    }
+    openFile(accessPath, Dialect::Access);
+}
+
+void Connection::close()
+{
+    if (d->db.isValid()) {
+        if (d->db.isOpen())
+            d->db.close();
+        d->db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(d->name);
+    }
+    d->handle = nullptr;
+    d->embedded = false;
+    d->inTransaction = false;
+    d->path.clear();
+    d->cache.clear();
+}
+
+bool Connection::isOpen() const { return d->db.isValid() && d->db.isOpen(); }
+Dialect Connection::dialect() const { return d->dialect; }
+bool Connection::isEmbedded() const { return d->embedded; }
+QString Connection::databasePath() const { return d->path; }
+
+int Connection::execute(const QString &sql, const SqlParams &params, int timeoutSeconds)
+{
+    d->record(sql, this);
+    QSqlQuery q(d->db);
+    return d->run(q, sql, params, timeoutSeconds);
+}
+
+QueryResult Connection::query(const QString &sql, const SqlParams &params)
+{
+    return queryRows(sql, -1, params);
+}
+
+QueryResult Connection::queryRows(const QString &sql, int maxRows, const SqlParams &params)
+{
+    d->record(sql, this);
+    QSqlQuery q(d->db);
+    d->run(q, sql, params, d->commandTimeout);
+    QueryResult r;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        r.columns.append(rec.fieldName(i));
+    d->armTimeout(d->commandTimeout);
+    while ((maxRows < 0 || r.rows.size() < maxRows) && q.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row.append(q.value(i));
+        r.rows.append(row);
+    }
+    const bool failed = q.lastError().isValid() && q.lastError().type() != QSqlError::NoError;
+    d->disarm();
+    if (failed)
+        d->fail(q.lastError(), sql, d->commandTimeout);
+    return r;
+}
+
+QStringList Connection::columns(const QString &sql)
+{
+    d->record(sql, this);
+    if (!isOpen())
+        throw DbError(QStringLiteral("数据库未打开"), sql);
+    if (d->embedded) {
+        const QList<sql::SqliteStatement> sts = d->statements(sql);
+        const QByteArray text = sts.last().text.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(d->handle, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+            const QString err = QString::fromUtf8(sqlite3_errmsg(d->handle));
+            sqlite3_finalize(stmt);
+            throw DbError(QStringLiteral("数据库错误：%1").arg(err), sql);
+        }
+        QStringList names;
+        for (int i = 0; stmt && i < sqlite3_column_count(stmt); ++i)
+            names.append(QString::fromUtf8(sqlite3_column_name(stmt, i)));
+        sqlite3_finalize(stmt);
+        return names;
+    }
+    QSqlQuery q(d->db);
+    d->run(q, sql, {}, d->commandTimeout);
+    QStringList names;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        names.append(rec.fieldName(i));
+    return names;
+}
+
+void Connection::beginTransaction()
+{
+    if (!isOpen())
+        throw DbError(QStringLiteral("数据库未打开"), QString());
+    if (d->inTransaction)
+        throw DbError(QStringLiteral("事务已经开始"), QString());
+    if (!d->db.transaction())
+        d->fail(d->db.lastError(), QStringLiteral("BEGIN TRANSACTION"), 0);
+    d->inTransaction = true;
+}
+
+void Connection::commit()
+{
+    if (!d->inTransaction)
+        throw DbError(QStringLiteral("没有进行中的事务"), QString());
+    if (!d->db.commit())
+        d->fail(d->db.lastError(), QStringLiteral("COMMIT"), 0);
+    d->inTransaction = false;
+}
+
+void Connection::rollback()
+{
+    if (!d->inTransaction)
+        return;
+    d->inTransaction = false;
+    if (!d->db.rollback())
+        d->fail(d->db.lastError(), QStringLiteral("ROLLBACK"), 0);
+}
+
+bool Connection::inTransaction() const { return d->inTransaction; }
+
+QStringList Connection::tableNames()
+{
+    if (!isOpen())
+        throw DbError(QStringLiteral("数据库未打开"), QString());
+    QStringList names;
+    if (d->embedded) {
+        QSqlQuery q(d->db);
+        if (!q.exec(QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite\\_%' escape '\\'")))
+            d->fail(q.lastError(), QString(), 0);
+        while (q.next())
+            names.append(q.value(0).toString());
+    } else {
+        names = d->db.tables(QSql::Tables);
+        if (d->db.lastError().isValid() && d->db.lastError().type() != QSqlError::NoError && names.isEmpty())
+            d->fail(d->db.lastError(), QString(), 0);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
+QVariant Connection::lastInsertId()
+{
+    if (d->embedded && d->handle)
+        return QVariant(qlonglong(sqlite3_last_insert_rowid(d->handle)));
+    if (d->lastId.isValid())
+        return d->lastId;
+    QSqlQuery q(d->db);
+    if (q.exec(QStringLiteral("select @@IDENTITY")) && q.next())
+        return q.value(0);
+    return {};
+}
+
+QString Connection::translate(const QString &sql) const
+{
+    QStringList texts;
+    for (const auto &st : d->statements(sql))
+        texts.append(st.text);
+    return texts.join(QStringLiteral(";\n"));
+}
+
+QSqlDatabase Connection::database() const { return d->db; }
+
+void Connection::setTracing(bool on) { d->tracing = on; }
+QStringList Connection::trace() const { return d->trace; }
+void Connection::clearTrace() { d->trace.clear(); }
+
+void Connection::setCommandTimeout(int seconds) { d->commandTimeout = seconds; }
+int Connection::commandTimeout() const { return d->commandTimeout; }
+void Connection::setLockTimeout(int milliseconds) { d->busyMs = milliseconds; }
+
+sqlite3 *Connection::sqliteHandle() const { return d->handle; }
+
+} // namespace wage

@@ -1,0 +1,22 @@
+#pragma once
+// Translation of the system's SQL (Jet SQL or T-SQL) into SQLite for the embedded engine.
+#include "db/connection.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace wage::sql {
+
+struct SqliteStatement {
+    QString text;
+    QStringList params;   // names of the :name parameters in order of appearance
+};
+
+// One statement of the caller may become several (a script with ";", or SELECT ... INTO that
+// creates and fills a table). Raises DbError carrying the original text.
+QList<SqliteStatement> translate(const QString &sql, Dialect dialect);
+
+// The statement's :name parameters, without translation (ODBC).
+QStringList parameterNames(const QString &sql);
+
+} // namespace wage::sql

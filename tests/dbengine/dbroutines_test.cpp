@@ -1,0 +1,65 @@
+// The one-shot routines and the settings keys on the embedded engine.
+#include "db/connection.h"
+#include "db/dbroutines.h"
+
+#include "testdir.h"
+
+#include <gtest/gtest.h>
+
+using wage::Connection;
+using wage::DbError;
+using wage::Dialect;
+using wagetest::ProgramDirFixture;
+
+namespace {
+struct Db {
+    ProgramDirFixture dir;
+    Connection c;
+    explicit Db(Dialect dialect = Dialect::Access)
+    {
+        c.openFile(dir.file("w.db"), dialect);
+        c.execute("create table tempconfig (key_name varchar(50), key_index int, gridwidth varchar(255))");
+        c.execute("create table f_rfyr (ry_no varchar(20), ry_name varchar(20))");
+        c.execute("insert into f_rfyr values ('001  ', 'A')");
+        c.execute("insert into f_rfyr values ('002', 'B')");
+    }
+};
+} // namespace
+
+TEST(DbRoutines, GetSqlStrNeedsExactlyOneRow)
+{
+    Db db;
+    EXPECT_EQ(GetSqlStr("select ry_no from f_rfyr", &db.c), "");
+    EXPECT_EQ(GetSqlStr("select ry_no from f_rfyr where ry_name='A'", &db.c), "001");
+    EXPECT_EQ(GetSqlStr("select ry_no from f_rfyr where ry_name='Z'", &db.c), "");
+    EXPECT_THROW(GetSqlStr("select nope from f_rfyr", &db.c), DbError);
+    const QString log = QString::fromLocal8Bit(db.dir.read("Error.Log"));
+    EXPECT_TRUE(log.contains("\r0\rselect nope from f_rfyr\r\n"));
+}
+
+TEST(DbRoutines, GetSqliRunSqlCommandAndTableExists)
+{
+    Db db;
+    EXPECT_EQ(GetSqli("select count(*) from f_rfyr", &db.c), 2);
+    EXPECT_EQ(GetSqli("select key_index from tempconfig", &db.c), 0);
+    EXPECT_THROW(GetSqli("select x from missing", &db.c), DbError);
+    EXPECT_FALSE(RunSqlCommand("alter table missing add x int", &db.c));
+    EXPECT_FALSE(RunSqlCommand("select", nullptr));
+    EXPECT_TRUE(RunSqlCommand("insert into f_rfyr values ('003','C')", &db.c));
+    EXPECT_TRUE(TableExists("F_RFYR", &db.c));
+    EXPECT_FALSE(TableExists("f_rfy", &db.c));
+}
+
+TEST(DbRoutines, SettingsKeysKeepOneRow)
+{
+    Db db;
+    EXPECT_EQ(wage::readSwitch(&db.c, "statistics_mode"), 0);
+    wage::writeSwitch(&db.c, "statistics_mode", 2);
+    wage::writeSwitch(&db.c, "statistics_mode", 1);
+    EXPECT_EQ(wage::readSwitch(&db.c, "statistics_mode"), 1);
+    wage::writeSettingText(&db.c, "temp_gxtz", "10,20,");
+    wage::writeSettingText(&db.c, "temp_gxtz", "O'Neil,");
+    EXPECT_EQ(wage::readSettingText(&db.c, "temp_gxtz"), "O'Neil,");
+    EXPECT_EQ(GetSqli("select count(*) from tempconfig", &db.c), 2);
+    EXPECT_EQ(wage::readSettingText(&db.c, "missing"), "");
+}
