@@ -1,0 +1,156 @@
+#include "kit/sheetreader.h"
+
+#include "core/textcodec.h"
+#include "kit/xlsxfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+namespace wage {
+
+QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool fieldStarted = false;
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                    field += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"') && !fieldStarted) {
+            quoted = true;
+            fieldStarted = true;
+        } else if (c == delimiter) {
+            row << field;
+            field.clear();
+            fieldStarted = false;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+            fieldStarted = false;
+        } else {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (fieldStarted || !field.isEmpty() || !row.isEmpty()) {
+        row << field;
+        rows << row;
+    }
+    return rows;
+}
+
+bool readSpreadsheetMl(const QByteArray &xml, QList<QStringList> *rows, QString *reason)
+{
+    rows->clear();
+    QXmlStreamReader r(xml);
+    bool inFirstSheet = false;
+    bool sheetDone = false;
+    bool sawWorkbook = false;
+    QStringList row;
+    int col = 0;
+    while (!r.atEnd() && !sheetDone) {
+        r.readNext();
+        if (r.isStartElement()) {
+            const auto name = r.name();
+            if (name == QLatin1String("Workbook")) {
+                sawWorkbook = true;
+            } else if (name == QLatin1String("Worksheet")) {
+                inFirstSheet = true;
+            } else if (inFirstSheet && name == QLatin1String("Row")) {
+                const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
+                if (!idx.isEmpty())
+                    while (rows->size() < idx.toInt() - 1)
+                        rows->append(QStringList());
+                row.clear();
+                col = 0;
+            } else if (inFirstSheet && name == QLatin1String("Cell")) {
+                const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
+                if (!idx.isEmpty())
+                    col = idx.toInt() - 1;
+                while (row.size() < col)
+                    row << QString();
+            } else if (inFirstSheet && name == QLatin1String("Data")) {
+                QString v = r.readElementText(QXmlStreamReader::IncludeChildElements);
+                while (row.size() <= col)
+                    row << QString();
+                row[col] = v;
+            }
+        } else if (r.isEndElement()) {
+            const auto name = r.name();
+            if (inFirstSheet && name == QLatin1String("Cell")) {
+                ++col;
+            } else if (inFirstSheet && name == QLatin1String("Row")) {
+                rows->append(row);
+            } else if (name == QLatin1String("Worksheet")) {
+                sheetDone = true;
+            }
+        }
+    }
+    if (!sawWorkbook || (r.hasError() && !sheetDone)) {
+        rows->clear();
+        *reason = QStringLiteral("文件不是有效的Excel表格。");
+        return false;
+    }
+    return true;
+}
+
+bool readSheetFile(const QString &path, QList<QStringList> *rows, QString *reason)
+{
+    rows->clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("无法打开文件：") + path;
+        return false;
+    }
+    const QByteArray head = f.peek(512);
+    if (head.startsWith("PK\x03\x04")) {
+        f.close();
+        return readXlsx(path, rows, reason);
+    }
+    if (head.startsWith("\xD0\xCF\x11\xE0")) {
+        *reason = QStringLiteral("不支持旧版二进制Excel文件，请在Excel中另存为xlsx或csv格式后再导入。");
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    const QString start = decodeLocalText(bytes.left(512)).trimmed();
+    if (start.startsWith(QLatin1String("<?xml")) || start.startsWith(QLatin1String("<Workbook")))
+        return readSpreadsheetMl(bytes, rows, reason);
+
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("csv") && suffix != QLatin1String("txt")) {
+        *reason = QStringLiteral("文件不是有效的表格文件，请选择xlsx、xls(由本系统导出)或csv文件。");
+        return false;
+    }
+    if (bytes.contains('\0')) {
+        *reason = QStringLiteral("文件不是有效的文本表格(csv)。");
+        return false;
+    }
+    const QString text = decodeLocalText(bytes);
+    const QString firstLine = text.section(QLatin1Char('\n'), 0, 0);
+    const QChar delimiter = firstLine.count(QLatin1Char('\t')) > firstLine.count(QLatin1Char(','))
+        ? QLatin1Char('\t') : QLatin1Char(',');
+    *rows = parseSeparatedText(text, delimiter);
+    return true;
+}
+
+} // namespace wage
