@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include "qtprint.h"
+
 #include <gtest/gtest.h>
 
 using namespace wage;

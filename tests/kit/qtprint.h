@@ -1,0 +1,8 @@
+#pragma once
+// Readable Qt values in test failure messages.
+#include <QString>
+#include <QVariant>
+#include <ostream>
+
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QVariant &v, std::ostream *os) { *os << v.toString().toStdString(); }
