@@ -1,0 +1,353 @@
+#include "db/datasetwriter.h"
+
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlRecord>
+
+namespace wage {
+
+DatasetWriter::DatasetWriter() = default;
+DatasetWriter::~DatasetWriter() = default;
+
+void DatasetWriter::reset()
+{
+    m_statements.clear();
+    m_signature.clear();
+    m_table.clear();
+    m_columns.clear();
+    m_fieldColumn.clear();
+    m_keyFields.clear();
+    m_identityField = -1;
+}
+
+void DatasetWriter::finish()
+{
+    for (auto &q : m_statements)
+        q->finish();
+}
+
+QString DatasetWriter::declaredType(int field) const
+{
+    const int c = baseColumnOfField(field);
+    return c < 0 ? QString() : m_columns[c].type;
+}
+
+QStringList DatasetWriter::keyColumns() const
+{
+    QStringList out;
+    for (int f : m_keyFields)
+        out.append(m_columns[m_fieldColumn[f]].name);
+    return out;
+}
+
+void DatasetWriter::describe(Connection *connection, const QString &table, const QStringList &fieldNames,
+                             const QStringList &keyFields)
+{
+    const QString signature = table + QLatin1Char('\n') + fieldNames.join(QLatin1Char('\t')) + QLatin1Char('\n')
+                              + keyFields.join(QLatin1Char('\t'));
+    if (connection == m_connection && signature == m_signature && !m_signature.isEmpty())
+        return;
+    reset();
+    m_connection = connection;
+    m_embedded = connection && connection->isEmbedded();
+    m_signature = signature;
+    m_fieldColumn = QVector<int>(fieldNames.size(), -1);
+    if (!connection || table.isEmpty())
+        return;
+    m_table = table;
+
+    QList<int> pkColumns;   // in key order
+    const QSqlDatabase db = connection->database();
+    if (m_embedded) {
+        QSqlQuery q(db);
+        QString name = table;
+        name.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(name)))
+            return;
+        QMap<int, int> pkOrder;
+        while (q.next()) {
+            Column c;
+            c.name = q.value(1).toString();
+            c.type = q.value(2).toString();
+            c.blob = c.type.contains(QLatin1String("blob"), Qt::CaseInsensitive)
+                     || c.type.contains(QLatin1String("image"), Qt::CaseInsensitive);
+            const int pk = q.value(5).toInt();
+            if (pk > 0)
+                pkOrder.insert(pk, m_columns.size());
+            m_columns.append(c);
+        }
+        pkColumns = pkOrder.values();
+        // A single INTEGER PRIMARY KEY is SQLite's row id: the auto-number of the table.
+        if (pkColumns.size() == 1 && m_columns[pkColumns[0]].type.compare(QLatin1String("integer"), Qt::CaseInsensitive) == 0)
+            m_columns[pkColumns[0]].identity = true;
+    } else {
+        const QSqlRecord rec = db.record(table);
+        for (int i = 0; i < rec.count(); ++i) {
+            const QSqlField f = rec.field(i);
+            Column c;
+            c.name = f.name();
+            switch (f.metaType().id()) {
+            case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Short:
+                c.type = QStringLiteral("int"); break;
+            case QMetaType::Double: c.type = QStringLiteral("float"); break;
+            case QMetaType::Bool: c.type = QStringLiteral("bit"); break;
+            case QMetaType::QDate: case QMetaType::QDateTime: case QMetaType::QTime:
+                c.type = QStringLiteral("datetime"); break;
+            case QMetaType::QByteArray: c.type = QStringLiteral("image"); c.blob = true; break;
+            default: c.type = QStringLiteral("text"); break;
+            }
+            c.identity = f.isAutoValue();
+            m_columns.append(c);
+        }
+        const QSqlIndex pk = db.primaryIndex(table);
+        for (int i = 0; i < pk.count(); ++i)
+            for (int c = 0; c < m_columns.size(); ++c)
+                if (m_columns[c].name.compare(pk.fieldName(i), Qt::CaseInsensitive) == 0)
+                    pkColumns.append(c);
+        if (pkColumns.isEmpty())
+            for (int c = 0; c < m_columns.size(); ++c)
+                if (m_columns[c].identity)
+                    pkColumns.append(c);
+    }
+    if (m_columns.isEmpty()) {
+        m_table.clear();
+        return;
+    }
+
+    for (int f = 0; f < fieldNames.size(); ++f) {
+        for (int c = 0; c < m_columns.size(); ++c) {
+            if (m_columns[c].name.compare(fieldNames[f], Qt::CaseInsensitive) != 0)
+                continue;
+            // A column selected twice is written through its first field only.
+            if (!m_fieldColumn.contains(c))
+                m_fieldColumn[f] = c;
+            break;
+        }
+        if (m_fieldColumn[f] >= 0 && m_columns[m_fieldColumn[f]].identity)
+            m_identityField = f;
+    }
+
+    auto fieldOfColumn = [this](int c) { return int(m_fieldColumn.indexOf(c)); };
+    QList<int> key;
+    if (!keyFields.isEmpty()) {
+        for (const QString &k : keyFields) {
+            int found = -1;
+            for (int f = 0; f < fieldNames.size(); ++f)
+                if (m_fieldColumn[f] >= 0 && fieldNames[f].compare(k.trimmed(), Qt::CaseInsensitive) == 0)
+                    found = f;
+            if (found < 0) {
+                key.clear();
+                break;
+            }
+            key.append(found);
+        }
+    } else {
+        for (int c : pkColumns) {
+            const int f = fieldOfColumn(c);
+            if (f < 0) {
+                key.clear();
+                break;
+            }
+            key.append(f);
+        }
+    }
+    m_keyFields = key;
+}
+
+QString DatasetWriter::quoted(const QString &name) const
+{
+    if (m_embedded) {
+        QString n = name;
+        n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        return QLatin1Char('"') + n + QLatin1Char('"');
+    }
+    QString n = name;
+    n.replace(QLatin1Char(']'), QLatin1String("]]"));
+    return QLatin1Char('[') + n + QLatin1Char(']');
+}
+
+QVariant DatasetWriter::bindable(const QVariant &value) const
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant(QMetaType::fromType<QString>());
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QDateTime && m_embedded)
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return value;
+}
+
+void DatasetWriter::requireTable(const QString &what) const
+{
+    if (!canWrite())
+        throw DbError(QStringLiteral("无法%1：查询没有可写回的数据表").arg(what), QString());
+}
+
+QString DatasetWriter::whereClause(const QVariantList &original, QVariantList &binds) const
+{
+    QStringList parts;
+    if (!m_keyFields.isEmpty()) {
+        for (int f : m_keyFields) {
+            const QVariant &v = original.value(f);
+            const QString col = quoted(m_columns[m_fieldColumn[f]].name);
+            if (v.isNull()) {
+                parts.append(col + QLatin1String(" IS NULL"));
+            } else {
+                parts.append(col + QLatin1String("=?"));
+                binds.append(bindable(v));
+            }
+        }
+    } else {
+        // No key: the row is the one whose every column still holds what was read.
+        for (int f = 0; f < m_fieldColumn.size(); ++f) {
+            const int c = m_fieldColumn[f];
+            if (c < 0 || (m_columns[c].blob && !m_embedded))
+                continue;
+            const QVariant &v = original.value(f);
+            const QString col = quoted(m_columns[c].name);
+            if (v.isNull()) {
+                parts.append(col + QLatin1String(" IS NULL"));
+            } else {
+                parts.append(col + QLatin1String("=?"));
+                binds.append(bindable(v));
+            }
+        }
+    }
+    return parts.join(QLatin1String(" AND "));
+}
+
+QSqlQuery &DatasetWriter::prepared(const QString &sql)
+{
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto q = std::make_shared<QSqlQuery>(m_connection->database());
+        q->setForwardOnly(true);
+        if (!q->prepare(sql)) {
+            const QString text = q->lastError().databaseText().trimmed().isEmpty() ? q->lastError().text()
+                                                                                   : q->lastError().databaseText();
+            throw DbError(QStringLiteral("数据库错误：%1").arg(text.trimmed()), sql);
+        }
+        if (m_statements.size() > 64)
+            m_statements.clear();
+        it = m_statements.insert(sql, q);
+    }
+    return *it.value();
+}
+
+int DatasetWriter::run(const QString &sql, const QVariantList &binds, QVariant *insertId)
+{
+    if (!m_connection || !m_connection->isOpen())
+        throw DbError(QStringLiteral("数据库未打开"), sql);
+    QSqlQuery &q = prepared(sql);
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds[i]);
+    emit m_connection->statementRun(sql);
+    if (!q.exec()) {
+        const QSqlError e = q.lastError();
+        const QString text = e.databaseText().trimmed().isEmpty() ? e.text() : e.databaseText();
+        q.finish();
+        throw DbError(QStringLiteral("数据库错误：%1").arg(text.trimmed()), sql);
+    }
+    const int affected = q.numRowsAffected();
+    if (insertId)
+        *insertId = q.lastInsertId();
+    q.finish();
+    return affected;
+}
+
+void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
+{
+    requireTable(QStringLiteral("新增记录"));
+    QStringList cols, marks;
+    QVariantList binds;
+    for (int f = 0; f < m_fieldColumn.size(); ++f) {
+        const int c = m_fieldColumn[f];
+        if (c < 0)
+            continue;
+        const QVariant &v = values.value(f);
+        if (v.isNull() && (m_columns[c].identity || !dirty.value(f)))
+            continue;
+        cols.append(quoted(m_columns[c].name));
+        marks.append(QStringLiteral("?"));
+        binds.append(bindable(v));
+    }
+    const QString sql = cols.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(quoted(m_table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    QVariant id;
+    run(sql, binds, &id);
+
+    if (m_embedded && id.isValid()) {
+        // Read the row back by its row id: auto-number and column defaults become visible.
+        QStringList sel;
+        QList<int> fieldsRead;
+        for (int f = 0; f < m_fieldColumn.size(); ++f)
+            if (m_fieldColumn[f] >= 0) {
+                sel.append(quoted(m_columns[m_fieldColumn[f]].name));
+                fieldsRead.append(f);
+            }
+        const QString back = QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(sel.join(QLatin1Char(',')), quoted(m_table));
+        QSqlQuery &q = prepared(back);
+        q.bindValue(0, id);
+        if (q.exec() && q.next())
+            for (int i = 0; i < fieldsRead.size(); ++i)
+                values[fieldsRead[i]] = q.value(i);
+        q.finish();
+        return;
+    }
+    if (m_identityField >= 0 && values.value(m_identityField).isNull()) {
+        if (!id.isValid()) {
+            QSqlQuery q(m_connection->database());
+            if (q.exec(QStringLiteral("SELECT @@IDENTITY")) && q.next())
+                id = q.value(0);
+        }
+        values[m_identityField] = id;
+    }
+}
+
+int DatasetWriter::updateRow(const QVariantList &original, const QVariantList &values, const QVector<bool> &dirty)
+{
+    QStringList sets;
+    QVariantList binds;
+    bool anyDirty = false;
+    for (int f = 0; f < dirty.size(); ++f) {
+        if (!dirty[f])
+            continue;
+        anyDirty = true;
+        const int c = m_fieldColumn.value(f, -1);
+        if (c < 0 || m_columns[c].identity)
+            continue;
+        sets.append(quoted(m_columns[c].name) + QLatin1String("=?"));
+        binds.append(bindable(values.value(f)));
+    }
+    if (sets.isEmpty()) {
+        if (anyDirty && !canWrite())
+            requireTable(QStringLiteral("保存修改"));
+        return 1;   // only fields outside the table changed: nothing to write
+    }
+    const QString where = whereClause(original, binds);
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoted(m_table), sets.join(QLatin1Char(',')), where);
+    if (where.isEmpty())
+        throw DbError(QStringLiteral("无法定位要更新的记录"), sql);
+    const int n = run(sql, binds);
+    if (n == 0)
+        throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), sql);
+    return n;
+}
+
+int DatasetWriter::deleteRow(const QVariantList &original)
+{
+    requireTable(QStringLiteral("删除记录"));
+    QVariantList binds;
+    const QString where = whereClause(original, binds);
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(m_table), where);
+    if (where.isEmpty())
+        throw DbError(QStringLiteral("无法定位要删除的记录"), sql);
+    return run(sql, binds);
+}
+
+} // namespace wage
