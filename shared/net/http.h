@@ -1,11 +1,14 @@
 #pragma once
 // HTTP/1.1 GET through libcurl: in memory or streamed to a file, with user agent, connect and
 // read time-outs, redirects, a progress callback that processes pending window messages, and
-// cancellation.
+// cancellation. Blanks, backslashes and non-ASCII characters of a URL are sent percent-encoded
+// (UTF-8); a backslash therefore reaches the server as %5C.
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+
+class QFile;
 
 namespace wage {
 
@@ -39,13 +42,21 @@ public:
     HttpOptions options;
 
     HttpResult get(const QString &url);
-    // Streams the body into `filePath`; on failure or cancel the partial file is removed.
+    // Streams the body into `filePath` (truncated first); on failure or cancel the file is removed.
+    // Events: begin once the first body byte of a 2xx answer arrives (or at the end of an empty
+    // one), work after every block, end after the transfer when begin was reported.
     HttpResult download(const QString &url, const QString &filePath, const Events &events = {});
-    // Asks a running transfer to stop (from a button handler during progress processing).
+    // True when a connection to the host and port of `url` can be opened (no request is sent).
+    bool canConnect(const QString &url);
+    // Asks the running transfer to stop (from a button handler or an event during progress
+    // processing); every transfer starts uncancelled.
     void cancel() { m_cancel = true; }
     bool cancelRequested() const { return m_cancel; }
 
 private:
+    HttpResult perform(const QString &url, QByteArray *body, QFile *file, const Events &events,
+                       bool connectOnly);
+
     bool m_cancel = false;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 // The progress display every long step reports to: showpress(step, total, message).
+// The dialog is created on demand, centred on the owner's window (or the active one), and
+// closed and freed by the call whose position reaches maximum - 1.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -18,5 +20,7 @@ public:
     Tprogress_form *form() const;
 
 private:
+    QWidget *mainWindow() const;
+
     QPointer<Tprogress_form> m_form;
 };
