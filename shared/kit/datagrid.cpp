@@ -1,0 +1,466 @@
+#include "kit/datagrid.h"
+
+#include "db/datasetmodel.h"
+#include "db/datasource.h"
+#include "kit/griddelegate.h"
+#include "kit/gridfooter.h"
+#include "kit/gridmodel.h"
+
+#include <QEvent>
+#include <cmath>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace wage {
+
+struct DataGrid::Private {
+    QPointer<DataSource> source;
+    GridModel *model = nullptr;
+    QTableView *view = nullptr;
+    QTableView *frozen = nullptr;
+    GridFooter *footer = nullptr;
+    QWidget *searchBar = nullptr;
+    QLineEdit *search = nullptr;
+    int frozenCols = 0;
+    bool titleSort = true;
+    bool footerOn = false;
+    QStringList footerFields;
+    QVector<double> sums;
+    int sortColumn = -1;
+    bool sortAscending = true;
+    bool syncing = false;
+    QList<QMetaObject::Connection> dsLinks;
+};
+
+DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
+{
+    d->model = new GridModel(this);
+    d->view = new QTableView(this);
+    d->view->setObjectName(QStringLiteral("GridView"));
+    d->view->setModel(d->model);
+    d->view->setItemDelegate(new GridDelegate(d->model, d->view));
+    d->view->horizontalHeader()->setSectionsMovable(true);
+    d->view->horizontalHeader()->setSectionsClickable(true);
+    d->view->horizontalHeader()->setHighlightSections(false);
+    d->view->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    d->view->verticalHeader()->setDefaultSectionSize(d->view->fontMetrics().height() + 8);
+    d->view->setAlternatingRowColors(false);
+    d->view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed);
+
+    d->frozen = new QTableView(d->view);
+    d->frozen->setObjectName(QStringLiteral("FrozenView"));
+    d->frozen->setModel(d->model);
+    d->frozen->setItemDelegate(new GridDelegate(d->model, d->frozen));
+    d->frozen->setSelectionModel(d->view->selectionModel());
+    d->frozen->setFocusPolicy(Qt::NoFocus);
+    d->frozen->verticalHeader()->hide();
+    d->frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    d->frozen->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    d->frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    d->frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    d->frozen->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    d->frozen->verticalHeader()->setDefaultSectionSize(d->view->verticalHeader()->defaultSectionSize());
+    d->frozen->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+    d->frozen->hide();
+    d->view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    connect(d->frozen->verticalScrollBar(), &QScrollBar::valueChanged, d->view->verticalScrollBar(), &QScrollBar::setValue);
+    connect(d->view->verticalScrollBar(), &QScrollBar::valueChanged, d->frozen->verticalScrollBar(), &QScrollBar::setValue);
+    connect(d->view->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section < d->model->viewColumn(d->frozenCols)) {
+            d->frozen->setColumnWidth(section, size);
+            updateFrozenGeometry();
+        }
+    });
+    d->view->installEventFilter(this);
+
+    d->footer = new GridFooter(d->view, this);
+    d->footer->hide();
+
+    d->searchBar = new QWidget(this);
+    auto *sl = new QHBoxLayout(d->searchBar);
+    sl->setContentsMargins(2, 2, 2, 2);
+    sl->addWidget(new QLabel(QStringLiteral("搜索:"), d->searchBar));
+    d->search = new QLineEdit(d->searchBar);
+    d->search->setObjectName(QStringLiteral("SearchPanel"));
+    d->search->setClearButtonEnabled(true);
+    sl->addWidget(d->search, 1);
+    d->searchBar->hide();
+    connect(d->search, &QLineEdit::textChanged, this, [this] { applyFilter(); });
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(d->searchBar);
+    layout->addWidget(d->view, 1);
+    layout->addWidget(d->footer);
+
+    connect(d->view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int viewColumn) {
+        if (d->model->isCheckColumn(viewColumn))
+            return;
+        const int gc = d->model->gridColumn(viewColumn);
+        if (d->titleSort)
+            titleClick(gc);
+        emit titleClicked(gc);
+    });
+    connect(d->view, &QTableView::clicked, this, [this](const QModelIndex &i) {
+        if (!d->model->isCheckColumn(i.column()))
+            emit cellClicked(i.row(), d->model->gridColumn(i.column()));
+    });
+    connect(d->view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (d->syncing || !current.isValid())
+                    return;
+                if (Dataset *ds = dataset())
+                    if (ds->currentRow() != current.row()) {
+                        d->syncing = true;
+                        ds->moveTo(current.row());
+                        d->syncing = false;
+                    }
+                emit currentRowChanged(current.row());
+            });
+    connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
+        applyLayout();
+        applyFilter();
+        syncCurrentFromDataset();
+    });
+    connect(d->model, &GridModel::contentChanged, this, [this] { refreshFooter(); });
+}
+
+DataGrid::~DataGrid() { delete d; }
+
+void DataGrid::setDataSource(DataSource *source)
+{
+    for (const auto &c : d->dsLinks)
+        disconnect(c);
+    d->dsLinks.clear();
+    d->source = source;
+    d->sortColumn = -1;
+    d->model->setDataSource(source);
+    if (source) {
+        d->dsLinks << connect(source, &DataSource::afterScroll, this, [this] { syncCurrentFromDataset(); });
+        d->dsLinks << connect(source, &DataSource::activeChanged, this, [this] { syncCurrentFromDataset(); });
+    }
+    syncCurrentFromDataset();
+}
+
+DataSource *DataGrid::dataSource() const { return d->source; }
+Dataset *DataGrid::dataset() const { return d->source ? d->source->dataSet() : nullptr; }
+
+void DataGrid::setColumns(const QList<GridColumn> &columns)
+{
+    d->model->setColumns(columns);
+    d->sortColumn = -1;
+    applyLayout();
+}
+
+QList<GridColumn> DataGrid::columns() const { return d->model->columns(); }
+int DataGrid::columnCount() const { return d->model->columns().size(); }
+GridColumn DataGrid::column(int index) const { return d->model->columns().value(index); }
+
+int DataGrid::columnOfField(const QString &fieldName) const
+{
+    const QList<GridColumn> &cols = d->model->columns();
+    for (int i = 0; i < cols.size(); ++i)
+        if (!cols.at(i).fieldName.isEmpty() && cols.at(i).fieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void DataGrid::insertColumn(int index, const GridColumn &column)
+{
+    QList<GridColumn> cols = d->model->columns();
+    QList<ProgressHook> hooks;
+    for (int i = 0; i < cols.size(); ++i)
+        hooks << d->model->progressHook(i);
+    index = qBound(0, index, cols.size());
+    cols.insert(index, column);
+    hooks.insert(index, ProgressHook());
+    d->model->setColumns(cols);
+    for (int i = 0; i < hooks.size(); ++i)
+        if (hooks.at(i))
+            d->model->setProgressHook(i, hooks.at(i));
+    applyLayout();
+}
+
+void DataGrid::setColumnWidth(int index, int width)
+{
+    if (index < 0 || index >= columnCount())
+        return;
+    d->model->columnRef(index).width = width;
+    d->view->setColumnWidth(d->model->viewColumn(index), width);
+}
+
+int DataGrid::columnWidth(int index) const { return d->view->columnWidth(d->model->viewColumn(index)); }
+
+void DataGrid::setColumnVisible(int index, bool visible)
+{
+    if (index < 0 || index >= columnCount())
+        return;
+    d->model->columnRef(index).visible = visible;
+    applyLayout();
+}
+
+bool DataGrid::isColumnVisible(int index) const
+{
+    return !d->view->isColumnHidden(d->model->viewColumn(index));
+}
+
+QString DataGrid::titleText(int index) const
+{
+    return d->model->headerData(d->model->viewColumn(index), Qt::Horizontal).toString();
+}
+
+void DataGrid::setReadOnly(bool readOnly)
+{
+    d->model->setReadOnly(readOnly);
+    d->view->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                      : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                                            | QAbstractItemView::AnyKeyPressed);
+}
+
+bool DataGrid::isReadOnly() const { return d->model->isReadOnly(); }
+
+void DataGrid::setCheckBoxes(bool on)
+{
+    d->model->setCheckBoxes(on);
+    applyLayout();
+}
+
+bool DataGrid::hasCheckBoxes() const { return d->model->checkBoxes(); }
+void DataGrid::setRowNumbers(bool on) { d->view->verticalHeader()->setVisible(on); }
+
+void DataGrid::setSearchPanel(bool on)
+{
+    d->searchBar->setVisible(on);
+    if (!on)
+        d->search->clear();
+}
+
+bool DataGrid::hasSearchPanel() const { return !d->searchBar->isHidden(); }
+void DataGrid::setSearchText(const QString &text) { d->search->setText(text); }
+QString DataGrid::searchText() const { return d->search->text(); }
+bool DataGrid::isRowShown(int row) const { return !d->view->isRowHidden(row); }
+
+void DataGrid::setFrozenCols(int count)
+{
+    d->frozenCols = qMax(0, count);
+    applyLayout();
+}
+
+int DataGrid::frozenCols() const { return d->frozenCols; }
+void DataGrid::setTitleSort(bool on) { d->titleSort = on; }
+
+void DataGrid::titleClick(int index)
+{
+    Dataset *ds = dataset();
+    const GridColumn col = column(index);
+    if (!ds || col.fieldName.isEmpty())
+        return;
+    d->sortAscending = d->sortColumn == index ? !d->sortAscending : true;
+    d->sortColumn = index;
+    ds->setSort(d->sortAscending ? col.fieldName : col.fieldName + QStringLiteral(" DESC"));
+    d->view->horizontalHeader()->setSortIndicatorShown(true);
+    d->view->horizontalHeader()->setSortIndicator(d->model->viewColumn(index),
+                                                  d->sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+QString DataGrid::sortText() const { return dataset() ? dataset()->sort() : QString(); }
+
+void DataGrid::setFooterSums(bool on, const QStringList &fields)
+{
+    d->footerOn = on;
+    d->footerFields = fields;
+    QList<GridColumn> cols = d->model->columns();
+    for (int i = 0; i < cols.size(); ++i) {
+        GridColumn &c = d->model->columnRef(i);
+        c.footerSum = on && !c.fieldName.isEmpty()
+            && (fields.isEmpty() ? c.numeric : fields.contains(c.fieldName, Qt::CaseInsensitive));
+    }
+    d->footer->setVisible(on);
+    refreshFooter();
+}
+
+bool DataGrid::footerSums() const { return d->footerOn; }
+
+void DataGrid::refreshFooter()
+{
+    const int n = columnCount();
+    d->sums = QVector<double>(n, 0.0);
+    if (!d->footerOn)
+        return;
+    Dataset *ds = dataset();
+    QStringList texts(d->model->columnCount());
+    if (ds && ds->isActive()) {
+        const int rows = ds->recordCount();
+        for (int c = 0; c < n; ++c) {
+            const GridColumn &col = d->model->columns().at(c);
+            if (!col.footerSum)
+                continue;
+            const int fi = ds->fieldIndex(col.fieldName);
+            if (fi < 0)
+                continue;
+            double sum = 0;
+            bool fractional = false;
+            for (int r = 0; r < rows; ++r) {
+                if (d->view->isRowHidden(r))
+                    continue;
+                const QVariant v = ds->value(r, fi);
+                if (v.isNull())
+                    continue;
+                bool ok = false;
+                const double x = v.toString().toDouble(&ok);
+                if (!ok)
+                    continue;
+                sum += x;
+                if (x != std::floor(x))
+                    fractional = true;
+            }
+            d->sums[c] = sum;
+            const bool money = ds->fieldKind(fi) == FieldKind::Money || ds->fieldKind(fi) == FieldKind::Float || fractional;
+            texts[d->model->viewColumn(c)] = money ? QString::number(sum, 'f', 2) : QString::number(sum, 'f', 0);
+        }
+    }
+    d->footer->setTexts(texts);
+}
+
+QString DataGrid::footerText(int index) const
+{
+    return d->footer->texts().value(d->model->viewColumn(index));
+}
+
+double DataGrid::footerSum(int index) const { return d->sums.value(index); }
+
+void DataGrid::setCellStyleHook(CellStyleHook hook)
+{
+    d->model->setStyleHook(std::move(hook));
+    d->view->viewport()->update();
+}
+
+void DataGrid::setProgressHook(int index, ProgressHook hook)
+{
+    d->model->setProgressHook(index, std::move(hook));
+}
+
+TextTable DataGrid::toTextTable() const
+{
+    TextTable t;
+    QList<int> cols;
+    const QHeaderView *h = d->view->horizontalHeader();
+    // Visible columns in the order the user sees them.
+    for (int visual = 0; visual < h->count(); ++visual) {
+        const int logical = h->logicalIndex(visual);
+        if (d->model->isCheckColumn(logical) || h->isSectionHidden(logical))
+            continue;
+        cols << d->model->gridColumn(logical);
+    }
+    for (int c : cols) {
+        t.headers << column(c).caption;
+        t.numeric << column(c).numeric;
+    }
+    const int rows = d->model->rowCount();
+    for (int r = 0; r < rows; ++r) {
+        QStringList cells;
+        for (int c : cols)
+            cells << d->model->cellText(r, c);
+        t.rows << cells;
+    }
+    return t;
+}
+
+bool DataGrid::exportTo(const QString &path, ExportFormat format) const { return exportTable(toTextTable(), path, format); }
+
+QTableView *DataGrid::view() const { return d->view; }
+QTableView *DataGrid::frozenView() const { return d->frozen; }
+GridModel *DataGrid::gridModel() const { return d->model; }
+QLineEdit *DataGrid::searchEdit() const { return d->search; }
+GridFooter *DataGrid::footer() const { return d->footer; }
+
+void DataGrid::applyLayout()
+{
+    const QList<GridColumn> &cols = d->model->columns();
+    const int checkOffset = d->model->checkBoxes() ? 1 : 0;
+    if (checkOffset) {
+        d->view->setColumnWidth(0, 24);
+        d->view->setColumnHidden(0, false);
+    }
+    for (int i = 0; i < cols.size(); ++i) {
+        d->view->setColumnWidth(i + checkOffset, cols.at(i).width);
+        d->view->setColumnHidden(i + checkOffset, !cols.at(i).visible);
+    }
+    // Frozen part: the tick column and the first frozenCols grid columns.
+    const int frozenView = d->frozenCols > 0 ? d->frozenCols + checkOffset : 0;
+    const int total = d->model->columnCount();
+    for (int c = 0; c < total; ++c) {
+        d->frozen->setColumnHidden(c, c >= frozenView || d->view->isColumnHidden(c));
+        d->frozen->setColumnWidth(c, d->view->columnWidth(c));
+    }
+    d->frozen->setVisible(frozenView > 0);
+    if (frozenView > 0)
+        d->frozen->horizontalHeader()->setFixedHeight(d->view->horizontalHeader()->height());
+    updateFrozenGeometry();
+    refreshFooter();
+}
+
+void DataGrid::applyFilter()
+{
+    const QString text = d->search->text().trimmed();
+    const int rows = d->model->rowCount();
+    const int cols = columnCount();
+    for (int r = 0; r < rows; ++r) {
+        bool shown = text.isEmpty();
+        for (int c = 0; c < cols && !shown; ++c)
+            if (column(c).visible && d->model->cellText(r, c).contains(text, Qt::CaseInsensitive))
+                shown = true;
+        d->view->setRowHidden(r, !shown);
+        d->frozen->setRowHidden(r, !shown);
+    }
+    refreshFooter();
+}
+
+void DataGrid::syncCurrentFromDataset()
+{
+    Dataset *ds = dataset();
+    if (!ds || d->syncing)
+        return;
+    const int row = ds->currentRow();
+    if (row < 0 || row >= d->model->rowCount())
+        return;
+    const QModelIndex cur = d->view->currentIndex();
+    if (cur.isValid() && cur.row() == row)
+        return;
+    int col = cur.isValid() ? cur.column() : d->model->viewColumn(0);
+    if (col < 0 || col >= d->model->columnCount())
+        col = 0;
+    d->syncing = true;
+    d->view->setCurrentIndex(d->model->index(row, col));
+    d->syncing = false;
+}
+
+void DataGrid::updateFrozenGeometry()
+{
+    if (d->frozen->isHidden())
+        return;
+    int width = 0;
+    for (int c = 0; c < d->model->columnCount(); ++c)
+        if (!d->frozen->isColumnHidden(c))
+            width += d->view->columnWidth(c);
+    const int fw = d->view->frameWidth();
+    d->frozen->setGeometry(d->view->verticalHeader()->width() + fw, fw, width,
+                           d->view->viewport()->height() + d->view->horizontalHeader()->height());
+}
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->view && (event->type() == QEvent::Resize || event->type() == QEvent::Show
+                               || event->type() == QEvent::LayoutRequest))
+        updateFrozenGeometry();
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace wage

@@ -1,0 +1,20 @@
+#pragma once
+// Owner drawing of the data grid's cells: colours from the owner's style hook (kept also on
+// the selected row) and progress bars in columns that have a progress hook.
+#include <QStyledItemDelegate>
+
+namespace wage {
+
+class GridModel;
+
+class GridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    GridDelegate(GridModel *model, QObject *parent);
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    GridModel *m_model;
+};
+
+} // namespace wage
