@@ -95,11 +95,8 @@ struct ScriptCase {
 
 } // namespace
 
-class ReplacementScriptRun : public ::testing::TestWithParam<ScriptCase> {};
-
-TEST_P(ReplacementScriptRun, WaitsSwapsStartsAndDeletesItself)
+void runScriptCase(const ScriptCase &c)
 {
-    const ScriptCase c = GetParam();
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/升级 目录 it's-XXXXXX"));
     ASSERT_TRUE(root.isValid());
     const QString dir = root.path() + QStringLiteral("/计件 工资");
@@ -148,13 +145,19 @@ TEST_P(ReplacementScriptRun, WaitsSwapsStartsAndDeletesItself)
         EXPECT_FALSE(QFileInfo::exists(self));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReplacementScriptRun,
-    ::testing::Values(ScriptCase{"new updater started", true, false, false},
-                      ScriptCase{"host started after a host-started update", true, true, false},
-                      ScriptCase{"old file named Update.exe", true, false, true},
-                      ScriptCase{"no NewUpdate.exe: old updater stays and starts", false, false, false}),
-    [](const ::testing::TestParamInfo<ScriptCase> &info) { return std::to_string(info.index); });
+TEST(ReplacementScriptRun, WaitsSwapsStartsAndDeletesItself)
+{
+    const ScriptCase cases[] = {
+        {"new updater started", true, false, false},
+        {"host started after a host-started update", true, true, false},
+        {"old file named Update.exe", true, false, true},
+        {"no NewUpdate.exe: old updater stays and starts", false, false, false},
+    };
+    for (const ScriptCase &c : cases) {
+        SCOPED_TRACE(c.label);
+        runScriptCase(c);
+    }
+}
 
 TEST(SelfUpdateCommdown, KeysOfCommlist)
 {
