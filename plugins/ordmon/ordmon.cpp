@@ -1,0 +1,51 @@
+// Plug-in "订单监控" of the order module (f_pici).
+#include "contract/pluginframe.h"
+#include "db/dbroutines.h"
+#include "net/alert.h"
+#include "ordmon/tordmon_form.h"
+#include "progress/tprogress.h"
+
+#include <QLabel>
+
+namespace {
+
+class OrdmonFrame : public wage::PluginFrame {
+public:
+    OrdmonFrame() : PluginFrame(QStringLiteral("订单监控,f_pici"), QStringLiteral("Plugins\\ordmon.dll")) {}
+
+protected:
+    wage::PluginForm *createForm() override { return new TOrdmon_form; }
+
+    void startUp(wage::PluginForm *form, const wage::PluginParams &) override
+    {
+        auto *window = static_cast<TOrdmon_form *>(form);
+        progress()->showpress(1, 5, QStringLiteral("正在读取数据环境 ...."));
+        if (QWidget *main = wage::hostMainWindow(form->hostWindow)) {
+            const QRect r = main->geometry();
+            window->setGeometry(r.x(), r.y(), r.width(), r.height() - 10);
+        }
+        window->statusPanel(0)->setText(versionLabel());
+        progress()->showpress(2, 5, QStringLiteral("正在检查数据结构 ...."));
+        window->CheckMonitorStructure();
+        progress()->showpress(3, 5, QStringLiteral("正在初始化数据环境 ...."));
+        AlertConn(form->connection);
+    }
+
+    void present(wage::PluginForm *form, const wage::PluginParams &, bool) override
+    {
+        static_cast<TOrdmon_form *>(form)->OpenMonitor();
+        progress()->showpress(5, 5, QStringLiteral("正在初始化数据环境 ...."));
+    }
+
+    void refused() override { progress()->showpress(5, 5, QStringLiteral("正在初始化数据环境 ....")); }
+
+    void release(wage::PluginForm *form) override
+    {
+        if (!form->scratchTable.isEmpty())
+            RunSqlCommand(QStringLiteral("drop table ") + form->scratchTable, form->connection);
+    }
+} frame;
+
+} // namespace
+
+WAGE_PLUGIN_EXPORTS(frame)
