@@ -1,24 +1,73 @@
-// wagemain.exe: the stand-in of the host wage program.
+// wagemain.exe: the stand-in of the host wage program. It opens the wage database that
+// Usertem.ini names, shows the modules that the plug-ins extend and loads Plugins/*.dll.
 //
 // Command line:
-//   wagemain.exe [user] [module table] [function]
-//     user          the logged-in user (default "系统管理员")
-//   --exit-after <ms>   end by itself after that many milliseconds (demos, tests);
-//                       the environment variable WAGE_HOST_EXIT_AFTER_MS does the same.
+//   wagemain.exe [user [table [function]]] [options]
+//     user                 the logged-in user (default "系统管理员")
+//     table                a module to open at start: f_jijm, f_pici, f_ijpn or f_juar
+//     function             a plug-in function of that module to open, e.g. 订单监控
+//   --list-plugins         print the loaded plug-ins ("caption,table<TAB>file") and end
+//   --exit-after <ms>      end by itself after that many milliseconds (demos, tests); the
+//                          environment variable WAGE_HOST_EXIT_AFTER_MS does the same
+//   --grab <file.png>      save pictures of the main window and of every other visible
+//                          window (<file>-<class>.png) just before ending
+//   --program-dir <dir>    use another program directory (Usertem.ini, Plugins/, Error.Log)
+#include "datamodule.h"
+#include "mainform.h"
+#include "moduleform.h"
+#include "pluginhost.h"
+
+#include "core/appdir.h"
+#include "core/errlog.h"
+#include "core/prompt.h"
+
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QStatusBar>
+#include <QPixmap>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace {
 
-int exitAfterMs(const QStringList &args)
+struct Options {
+    QStringList positional;
+    bool listPlugins = false;
+    int exitAfterMs = 0;
+    QString grabFile;
+    QString programDir;
+};
+
+Options parse(const QStringList &args)
 {
-    const int at = args.indexOf(QStringLiteral("--exit-after"));
-    if (at >= 0 && at + 1 < args.size())
-        return args.at(at + 1).toInt();
-    return qEnvironmentVariableIntValue("WAGE_HOST_EXIT_AFTER_MS");
+    Options o;
+    o.exitAfterMs = qEnvironmentVariableIntValue("WAGE_HOST_EXIT_AFTER_MS");
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const QString next = args.value(i + 1);
+        if (a == QLatin1String("--list-plugins"))
+            o.listPlugins = true;
+        else if (a == QLatin1String("--exit-after"))
+            o.exitAfterMs = next.toInt(), ++i;
+        else if (a == QLatin1String("--grab"))
+            o.grabFile = next, ++i;
+        else if (a == QLatin1String("--program-dir"))
+            o.programDir = next, ++i;
+        else
+            o.positional << a;
+    }
+    return o;
+}
+
+// The main window into `file`, every other visible window (plug-in windows) beside it as
+// <file>-<window class>.png.
+void grabWindows(QWidget *main, const QString &file)
+{
+    main->grab().save(file);
+    const QString stem = file.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ? file.chopped(4) : file;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != main && w->isVisible() && w->width() > 0)
+            w->grab().save(stem + QLatin1Char('-') + QLatin1String(w->metaObject()->className()) + QStringLiteral(".png"));
+    }
 }
 
 } // namespace
@@ -26,13 +75,46 @@ int exitAfterMs(const QStringList &args)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("MainForm"));
-    window.setWindowTitle(QStringLiteral("计件工资管理系统"));
-    window.setCentralWidget(new QLabel(QStringLiteral("计件工资管理系统"), &window));
-    window.resize(1024, 700);
+    const Options options = parse(app.arguments());
+    if (!options.programDir.isEmpty())
+        wage::setProgramDir(options.programDir);
+    const QString user = options.positional.value(0, QStringLiteral("系统管理员"));
+
+    host::PluginHost plugins;
+    plugins.loadAll(wage::programFile(QStringLiteral("Plugins")));
+    if (options.listPlugins) {
+        for (const host::LoadedPlugin &p : plugins.plugins())
+            std::printf("%s\n", QStringLiteral("%1,%2\t%3").arg(p.caption, p.table, p.file).toUtf8().constData());
+        return 0;
+    }
+
+    host::TDataModule1 dataModule;
+    try {
+        dataModule.openFromIni();
+    } catch (const std::exception &e) {
+        wage::prompt().error(QStringLiteral("无法连接数据库：\r") + QString::fromUtf8(e.what()), QStringLiteral("提示"));
+        return 1;
+    }
+
+    host::TMainForm window(&dataModule, plugins, user);
     window.show();
-    if (const int ms = exitAfterMs(app.arguments()); ms > 0)
-        QTimer::singleShot(ms, &app, &QApplication::quit);
-    return app.exec();
+    if (options.positional.size() > 1) {
+        const QString table = options.positional.at(1);
+        const QString function = options.positional.value(2);
+        QTimer::singleShot(0, &window, [&window, table, function] {
+            host::TModuleForm *module = window.openModule(table);
+            if (module && !function.isEmpty() && !module->openFunction(function))
+                WriteErrLog(QStringLiteral("没有加载功能“%1”").arg(function));
+        });
+    }
+    if (options.exitAfterMs > 0) {
+        QTimer::singleShot(options.exitAfterMs, &app, [&window, &options] {
+            if (!options.grabFile.isEmpty())
+                grabWindows(&window, options.grabFile);
+            QApplication::exit(0);
+        });
+    }
+    const int rc = app.exec();
+    window.closeModules();
+    return rc;
 }

@@ -1,0 +1,18 @@
+#pragma once
+// The host's data module: the open wage database as "adoconnection1".
+#include "db/connection.h"
+
+#include <QObject>
+
+namespace host {
+
+class TDataModule1 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule1(QObject *parent = nullptr);
+    // The database that "connectionstr" and "datapath" of Usertem.ini name; DbError on failure.
+    void openFromIni();
+    wage::Connection *ADOConnection1;
+};
+
+} // namespace host
