@@ -4,12 +4,13 @@
 
 #include "core/errlog.h"
 #include "core/prompt.h"
-#include "db/datasetmodel.h"
+#include "db/datasource.h"
+#include "kit/datagrid.h"
+#include "kit/disgrid.h"
 #include "db/dbroutines.h"
 #include "kit/rights.h"
 
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -74,19 +75,25 @@ TModuleForm::TModuleForm(const ModuleInfo &info, TDataModule1 *dataModule, const
     pagec = new QTabWidget(this);
     pagec->setObjectName(QStringLiteral("pagec"));
     auto *split = new QSplitter(Qt::Vertical);
-    DBGridEh1 = addGrid(QStringLiteral("DBGridEh1"), datasource1, split);
+    DBGridEh1 = addGrid(QStringLiteral("DBGridEh1"), info.table, datasource1, split);
     if (!info.detailTable.isEmpty()) {
         detail = new wage::Dataset(dataModule->ADOConnection1,
                                    QStringLiteral("select * from %1 where %2=:%2").arg(info.detailTable, info.linkField), this);
         detail->setMasterSource(datasource1);
         DataSource2 = new wage::DataSource(detail, this);
         DataSource2->setObjectName(QStringLiteral("DataSource2"));
-        DBGridEhD = addGrid(QStringLiteral("DBGridEhD"), DataSource2, split);
-        DBGridEhD->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        DBGridEhD = addGrid(QStringLiteral("DBGridEhD"), info.detailTable, DataSource2, split);
+        DBGridEhD->view()->setSelectionMode(QAbstractItemView::ExtendedSelection);
     }
     pagec->addTab(split, info.caption);
     layout->addWidget(pagec, 1);
     openData();
+    // The layout needs the opened fields.
+    for (wage::DataGrid *grid : {DBGridEh1, DBGridEhD}) {
+        if (grid)
+            DisGrid(grid->property("wage.table").toString(), m_user, grid->dataSource(),
+                    m_dataModule->ADOConnection1, grid);
+    }
 }
 
 QToolButton *TModuleForm::addButton(QToolBar *bar, const QString &name, const QString &text)
@@ -98,17 +105,15 @@ QToolButton *TModuleForm::addButton(QToolBar *bar, const QString &name, const QS
     return button;
 }
 
-// A plain view over the dataset until the component package's grid serves the host.
-QTableView *TModuleForm::addGrid(const QString &name, wage::DataSource *source, QWidget *parent)
+// The module's grids are laid out from the field registry, as the plug-ins' own grids are.
+wage::DataGrid *TModuleForm::addGrid(const QString &name, const QString &table, wage::DataSource *source,
+                                     QWidget *parent)
 {
-    auto *grid = new QTableView(parent);
+    auto *grid = new wage::DataGrid(parent);
     grid->setObjectName(name);
-    auto *model = new wage::DatasetModel(grid);
-    model->setDataSource(source);
-    grid->setModel(model);
-    model->linkView(grid);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->verticalHeader()->setDefaultSectionSize(20);
+    grid->setRowNumbers(true);
+    grid->setProperty("wage.table", table);
+    grid->setDataSource(source);
     return grid;
 }
 

@@ -7,11 +7,10 @@
 #include <QWidget>
 
 class QTabWidget;
-class QTableView;
 class QToolBar;
 class QToolButton;
 
-namespace wage { class Dataset; class DataSource; }
+namespace wage { class DataGrid; class Dataset; class DataSource; }
 
 namespace host {
 
@@ -43,8 +42,8 @@ public:
     wage::Dataset *detail = nullptr;
     wage::DataSource *DataSource2 = nullptr;
     QTabWidget *pagec = nullptr;
-    QTableView *DBGridEh1 = nullptr;
-    QTableView *DBGridEhD = nullptr;
+    wage::DataGrid *DBGridEh1 = nullptr;
+    wage::DataGrid *DBGridEhD = nullptr;
     QToolButton *ToolButton1 = nullptr;
     QToolButton *ToolButton3 = nullptr;
     QToolButton *ToolButton13 = nullptr;
@@ -57,7 +56,7 @@ private:
     void ToolButton3Click();
     void ToolButton13Click();
     QToolButton *addButton(QToolBar *bar, const QString &name, const QString &text);
-    QTableView *addGrid(const QString &name, wage::DataSource *source, QWidget *parent);
+    wage::DataGrid *addGrid(const QString &name, const QString &table, wage::DataSource *source, QWidget *parent);
     void openData();
 
     ModuleInfo m_info;
