@@ -3,6 +3,10 @@
 #include "core/appdir.h"
 #include "core/config.h"
 #include "core/inifile.h"
+#include "db/dbroutines.h"
+#ifdef WAGE_HOST_DEMO
+#include "demodata.h"
+#endif
 
 namespace host {
 
@@ -21,6 +25,18 @@ void TDataModule1::openFromIni()
     if (path.isEmpty())
         path = QString::fromLatin1(wage::kDefaultAccessFile);
     ADOConnection1->openDescription(description, wage::programFile(path));
+}
+
+bool TDataModule1::createDemoDatabase()
+{
+#ifdef WAGE_HOST_DEMO
+    if (TableExists(QStringLiteral("f_jijm"), ADOConnection1))
+        return false;
+    wage::createWageDatabase(ADOConnection1, ADOConnection1->dialect());
+    return true;
+#else
+    return false;
+#endif
 }
 
 } // namespace host

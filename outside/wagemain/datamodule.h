@@ -12,6 +12,9 @@ public:
     explicit TDataModule1(QObject *parent = nullptr);
     // The database that "connectionstr" and "datapath" of Usertem.ini name; DbError on failure.
     void openFromIni();
+    // Fills an empty database with the demonstration data; false when it already holds the
+    // host's tables (nothing is touched) or this build has no demonstration data.
+    bool createDemoDatabase();
     wage::Connection *ADOConnection1;
 };
 

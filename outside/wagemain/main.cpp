@@ -12,6 +12,8 @@
 //   --grab <file.png>      save pictures of the main window and of every other visible
 //                          window (<file>-<class>.png) just before ending
 //   --program-dir <dir>    use another program directory (Usertem.ini, Plugins/, Error.Log)
+//   --demo-database        fill the database with demonstration data first, when it does
+//                          not hold the host's tables yet
 #include "datamodule.h"
 #include "mainform.h"
 #include "moduleform.h"
@@ -32,6 +34,7 @@ namespace {
 struct Options {
     QStringList positional;
     bool listPlugins = false;
+    bool demoDatabase = false;
     int exitAfterMs = 0;
     QString grabFile;
     QString programDir;
@@ -46,6 +49,8 @@ Options parse(const QStringList &args)
         const QString next = args.value(i + 1);
         if (a == QLatin1String("--list-plugins"))
             o.listPlugins = true;
+        else if (a == QLatin1String("--demo-database"))
+            o.demoDatabase = true;
         else if (a == QLatin1String("--exit-after"))
             o.exitAfterMs = next.toInt(), ++i;
         else if (a == QLatin1String("--grab"))
@@ -91,6 +96,8 @@ int main(int argc, char **argv)
     host::TDataModule1 dataModule;
     try {
         dataModule.openFromIni();
+        if (options.demoDatabase)
+            dataModule.createDemoDatabase();
     } catch (const std::exception &e) {
         wage::prompt().error(QStringLiteral("无法连接数据库：\r") + QString::fromUtf8(e.what()), QStringLiteral("提示"));
         return 1;

@@ -31,8 +31,9 @@ protected:
         AlertConn(form->connection);
     }
 
-    void present(wage::PluginForm *form, const wage::PluginParams &, bool) override
+    void present(wage::PluginForm *form, const wage::PluginParams &params, bool) override
     {
+        form->userName = params.user();
         static_cast<TOrdmon_form *>(form)->OpenMonitor();
         progress()->showpress(5, 5, QStringLiteral("正在初始化数据环境 ...."));
     }

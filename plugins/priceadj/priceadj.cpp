@@ -23,8 +23,9 @@ protected:
         firstHostPage(form->hostWindow);
     }
 
-    void prepareReshow(wage::PluginForm *form, const wage::PluginParams &, QObject *, QObject *) override
+    void prepareReshow(wage::PluginForm *form, const wage::PluginParams &params, QObject *, QObject *) override
     {
+        form->userName = params.user();
         firstHostPage(form->hostWindow);
     }
 
