@@ -36,7 +36,18 @@ IniFile::IniFile(const QString &path) : m_path(path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray bytes = file.readAll();
+    parse(file.readAll());
+}
+
+IniFile IniFile::fromBytes(const QByteArray &bytes)
+{
+    IniFile ini;
+    ini.parse(bytes);
+    return ini;
+}
+
+void IniFile::parse(const QByteArray &bytes)
+{
     m_encoding = detectEncoding(bytes);
     QString text = decodeLocalText(bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));

@@ -14,6 +14,8 @@ public:
     IniFile() = default;
     // Reads the file; a missing or unreadable file is empty.
     explicit IniFile(const QString &path);
+    // The file's bytes already read; save() needs saveAs() then.
+    static IniFile fromBytes(const QByteArray &bytes);
 
     bool contains(const QString &section, const QString &key) const;
     QString value(const QString &section, const QString &key, const QString &fallback = {}) const;
@@ -31,6 +33,7 @@ public:
     void saveAs(const QString &path) const;
 
 private:
+    void parse(const QByteArray &bytes);
     int findSection(const QString &section) const;
     int sectionEnd(int headerLine) const;
     int findKey(int headerLine, const QString &key) const;
