@@ -169,6 +169,9 @@ HttpResult HttpClient::perform(const QString &url, QByteArray *body, QFile *file
     curl_easy_setopt(curl, CURLOPT_URL, encodedUrl.constData());
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // Addresses come from manifests and configuration: only web addresses, also on redirects.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     if (!agent.isEmpty())
         curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.constData());
     if (options.connectTimeoutMs > 0)

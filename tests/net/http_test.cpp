@@ -2,7 +2,9 @@
 
 #include "httpserver.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -150,4 +152,67 @@ TEST(HttpClient, ConnectionRefusedIsAnError)
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(http.canConnect(QStringLiteral("http://127.0.0.1:%1/").arg(freePort)));
+}
+
+TEST(HttpClient, WindowMessagesAreProcessedWhileWaitingSoCancelWorks)
+{
+    HttpServer server;
+    server.setRule("/stalled.zip", {HttpServer::StallMidBody, 200, 10});
+    server.add("/stalled.zip", pattern(100000));
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("stalled.zip"));
+
+    // A progress event on every block, and a Cancel button's handler run while data flows.
+    {
+        server.add("/slow.zip", pattern(400000));
+        server.setRule("/slow.zip", {HttpServer::Trickle, 200, 2000});
+        wage::HttpClient http;
+        int works = 0;
+        wage::HttpClient::Events events;
+        events.work = [&](qint64) { ++works; };
+        QTimer::singleShot(100, [&] { http.cancel(); });
+        const wage::HttpResult r = http.download(server.url("slow.zip"), target, events);
+        EXPECT_TRUE(r.cancelled);
+        EXPECT_GT(works, 0);
+        EXPECT_LT(r.received, 400000);
+        EXPECT_FALSE(QFile::exists(target));
+    }
+
+    // A Cancel button's handler, queued in the event loop while the transfer waits.
+    wage::HttpClient http;
+    http.options.readTimeoutMs = 0;
+    QTimer::singleShot(50, [&] { http.cancel(); });
+    const wage::HttpResult cancelled = http.download(server.url("stalled.zip"), target);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_FALSE(QFile::exists(target));
+
+    // Without event processing the handler cannot run: the read time-out ends the transfer.
+    wage::HttpClient quiet;
+    quiet.options.processEvents = false;
+    quiet.options.readTimeoutMs = 300;
+    bool handlerRan = false;
+    QTimer::singleShot(0, [&] { handlerRan = true; quiet.cancel(); });
+    const wage::HttpResult timedOut = quiet.download(server.url("stalled.zip"), target);
+    EXPECT_FALSE(timedOut.ok);
+    EXPECT_FALSE(timedOut.cancelled);
+    EXPECT_FALSE(handlerRan);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(handlerRan);
+}
+
+TEST(HttpClient, OnlyWebAddresses)
+{
+    QTemporaryDir dir;
+    QFile secret(dir.filePath(QStringLiteral("secret.txt")));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("secret");
+    secret.close();
+    wage::HttpClient http;
+    EXPECT_FALSE(http.get(QStringLiteral("file://") + secret.fileName()).ok);
+
+    HttpServer server;
+    server.redirect("/jump", QStringLiteral("file://") + secret.fileName());
+    const wage::HttpResult r = http.get(server.url("jump"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.isEmpty());
 }

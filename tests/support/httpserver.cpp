@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 namespace wagetest {
@@ -167,6 +168,11 @@ private:
             out += "\r\n";
             if (!head)
                 out += body;
+        } else if (rule.mode == Trickle && !head) {
+            out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
+            socket->write(out);
+            trickle(socket, body, qMax<qint64>(1, rule.bytes));
+            return;
         } else {
             out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
             if (!head)
@@ -175,6 +181,26 @@ private:
         socket->write(out);
         if (rule.mode != StallMidBody)
             socket->disconnectFromHost();
+    }
+
+    void trickle(QTcpSocket *socket, const QByteArray &body, qint64 step)
+    {
+        auto *timer = new QTimer(socket);
+        auto sent = std::make_shared<qint64>(0);
+        QPointer<QTcpSocket> guard(socket);
+        connect(timer, &QTimer::timeout, socket, [guard, timer, body, step, sent] {
+            if (!guard || guard->state() != QAbstractSocket::ConnectedState) {
+                timer->stop();
+                return;
+            }
+            guard->write(body.mid(*sent, step));
+            *sent += step;
+            if (*sent >= body.size()) {
+                timer->stop();
+                guard->disconnectFromHost();
+            }
+        });
+        timer->start(10);
     }
 
     std::shared_ptr<State> m_state;

@@ -34,11 +34,12 @@ public:
         Cut,             // announce the full length, send `bytes` of the body, then close
         Chunked,         // Transfer-Encoding: chunked
         CloseDelimited,  // no Content-Length: the body ends when the connection closes
+        Trickle,         // Content-Length, then `bytes` of the body every 10 ms (progress, Cancel)
     };
     struct Rule {
         Mode mode = Normal;
         int status = 200;        // status of the answer (a 404 etc. may carry the body as well)
-        qint64 bytes = 0;        // StallMidBody / Cut: body bytes sent before stopping
+        qint64 bytes = 0;        // StallMidBody / Cut: body bytes sent before stopping; Trickle: per tick
     };
     struct Request {
         QByteArray method;
