@@ -70,7 +70,7 @@ void DisGrid(const QString &table, const QString &, wage::DataSource *source, wa
         int titleWidth = 0;
         for (const QString &level : f.caption.split(QRegularExpression(QStringLiteral("[|\\n]"))))
             titleWidth = qMax(titleWidth, fm.horizontalAdvance(level));
-        c.width = qMax(fm.averageCharWidth() * qMax(f.widthChars, 2) + 12, titleWidth + 16);
+        c.width = qMax(fm.horizontalAdvance(QString(qMax(f.widthChars, 2), QLatin1Char('0'))) + 14, titleWidth + 16);
         c.visible = !f.hidden;
         c.readOnly = f.readOnly;
         c.noFocus = f.noFocus;

@@ -32,8 +32,11 @@ void GridFooter::paintEvent(QPaintEvent *)
     p.setPen(palette().color(QPalette::Mid));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     p.setPen(palette().color(QPalette::ButtonText));
-    p.drawText(QRect(0, 0, offset, height()), Qt::AlignCenter, QStringLiteral("合计"));
-    p.setClipRect(QRect(offset, 0, width() - offset, height()));
+    // The label may run over the tick column, which never has a sum.
+    const QString label = QStringLiteral("合计");
+    const int labelWidth = qMax(offset, fontMetrics().horizontalAdvance(label) + 8);
+    p.drawText(QRect(0, 0, labelWidth, height()), Qt::AlignCenter, label);
+    p.setClipRect(QRect(labelWidth, 0, width() - labelWidth, height()));
     const QHeaderView *h = m_view->horizontalHeader();
     for (int c = 0; c < m_texts.size() && c < h->count(); ++c) {
         if (h->isSectionHidden(c) || m_texts.at(c).isEmpty())

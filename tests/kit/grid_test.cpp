@@ -1,0 +1,250 @@
+// The data grid laid out from the registry: columns, ticks, footer sums, title-click sorting,
+// the search panel, frozen columns, owner drawing, exports and the vertical grid.
+#include "core/prompt.h"
+#include "db/dataset.h"
+#include "db/datasource.h"
+#include "db/dbroutines.h"
+#include "kit/datagrid.h"
+#include "kit/datavertgrid.h"
+#include "kit/disgrid.h"
+#include "kit/gridmodel.h"
+#include "kit/sheetreader.h"
+#include "core/strutil.h"
+#include "kitdb.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace kittest;
+
+namespace {
+
+struct GridFixture {
+    KitDb db;
+    wage::Dataset ds{db.conn(), "select * from f_jijm order by dj_no"};
+    wage::DataSource source{&ds};
+    wage::DataGrid grid;
+    GridFixture()
+    {
+        ds.open();
+        grid.setObjectName("DBGridEh1");
+        DisGrid("f_jijm", "王五", &source, db.conn(), &grid);
+        grid.resize(760, 260);
+        grid.show();
+        QCoreApplication::processEvents();
+    }
+    QStringList column(const QString &field)
+    {
+        QStringList out;
+        const int c = grid.columnOfField(field);
+        for (int r = 0; r < grid.gridModel()->rowCount(); ++r)
+            out << grid.gridModel()->cellText(r, c);
+        return out;
+    }
+    void clickTitle(int gridColumn)
+    {
+        QHeaderView *h = grid.view()->horizontalHeader();
+        const int vc = grid.gridModel()->viewColumn(gridColumn);
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(vc) + 5, 5));
+    }
+};
+
+} // namespace
+
+TEST(DataGrid, RegistryLayout)
+{
+    GridFixture f;
+    const QStringList fields{"dj_no", "riqi", "ry_no", "ry_name", "gsxu_no", "ip_gsxu", "ip_djjw", "ip_uuld", "jjje", "locked"};
+    ASSERT_EQ(f.grid.columnCount(), fields.size());
+    for (int i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(f.grid.column(i).fieldName, fields[i]);
+    EXPECT_EQ(f.grid.column(5).caption, "工序名称");
+    EXPECT_EQ(f.grid.titleText(8), "金额\n计件");              // two title levels
+    EXPECT_FALSE(f.grid.isColumnVisible(0));                      // 隐藏
+    EXPECT_TRUE(f.grid.isColumnVisible(1));
+    EXPECT_GT(f.grid.columnWidth(5), f.grid.columnWidth(4));     // 20 characters against 10
+    EXPECT_GT(f.grid.view()->horizontalHeader()->height(), f.grid.view()->verticalHeader()->defaultSectionSize());
+    auto editable = [&](int c) {
+        return bool(f.grid.gridModel()->flags(f.grid.gridModel()->index(0, f.grid.gridModel()->viewColumn(c)))
+                    & Qt::ItemIsEditable);
+    };
+    EXPECT_TRUE(editable(6));
+    EXPECT_FALSE(editable(7));   // 不激活
+    EXPECT_FALSE(editable(9));   // 无焦点
+    EXPECT_EQ(f.grid.gridModel()->headerData(2, Qt::Vertical).toInt(), 3);   // row numbers
+    EXPECT_EQ(f.ds.displayLabel(f.ds.fieldIndex("ip_gsxu")), "工序名称");
+
+    // A table without registry rows shows every field under its name.
+    f.db.exec("delete from f_system");
+    DisGrid("f_jijm", "王五", &f.source, f.db.conn(), &f.grid);
+    EXPECT_EQ(f.grid.columnCount(), f.ds.fieldCount());
+    EXPECT_EQ(f.grid.column(0).caption, "dj_no");
+}
+
+TEST(DataGrid, TicksFooterSortingAndSearch)
+{
+    GridFixture f;
+    f.grid.setCheckBoxes(true);
+    f.grid.setFooterSums(true);
+    wage::GridModel *m = f.grid.gridModel();
+
+    // Ticks live in the dataset and survive sorting.
+    ASSERT_TRUE(m->setData(m->index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    ASSERT_TRUE(m->setData(m->index(3, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(f.ds.tickedRows(), (QList<int>{1, 3}));
+
+    const int uuld = f.grid.columnOfField("ip_uuld"), jjje = f.grid.columnOfField("jjje");
+    EXPECT_EQ(f.grid.footerText(uuld), "158");
+    EXPECT_EQ(f.grid.footerText(jjje), "256.00");
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("ry_no")), "");
+
+    // An edit through the grid is posted and the footer follows.
+    ASSERT_TRUE(m->setData(m->index(0, m->viewColumn(jjje)), 160));
+    EXPECT_EQ(f.grid.footerText(jjje), "266.00");
+    EXPECT_EQ(GetSqlStr("select jjje from f_jijm where dj_no=1", f.db.conn()), "160");
+
+    // Title clicks: ascending, then descending.
+    f.clickTitle(uuld);
+    EXPECT_EQ(f.column("ip_uuld"), (QStringList{"8", "10", "40", "100"}));
+    EXPECT_EQ(f.grid.sortText(), "ip_uuld");
+    f.clickTitle(uuld);
+    EXPECT_EQ(f.column("ip_uuld"), (QStringList{"100", "40", "10", "8"}));
+    EXPECT_EQ(f.grid.sortText(), "ip_uuld DESC");
+    QStringList ticked;
+    for (int r : f.ds.tickedRows())
+        ticked << f.ds.value(r, f.ds.fieldIndex("dj_no")).toString();
+    EXPECT_EQ(ticked, (QStringList{"2", "4"}));
+
+    // Search filters while typing; the footer sums the rows shown.
+    f.grid.setSearchPanel(true);
+    f.grid.setSearchText("包装");
+    QStringList shown;
+    for (int r = 0; r < m->rowCount(); ++r)
+        if (f.grid.isRowShown(r))
+            shown << f.ds.value(r, f.ds.fieldIndex("dj_no")).toString();
+    EXPECT_EQ(shown, (QStringList{"2", "4"}));
+    EXPECT_EQ(f.grid.footerText(uuld), "18");
+    f.grid.setSearchText("");
+    EXPECT_EQ(f.grid.footerText(uuld), "158");
+
+    // Requery keeps the layout and recalculates.
+    f.db.exec("update f_jijm set ip_uuld=0 where dj_no=1");
+    f.ds.requery();
+    EXPECT_EQ(f.grid.footerText(uuld), "58");
+}
+
+TEST(DataGrid, CurrentRowFollowsTheDatasetBothWays)
+{
+    GridFixture f;
+    f.ds.moveTo(2);
+    EXPECT_EQ(f.grid.view()->currentIndex().row(), 2);
+    f.grid.view()->setCurrentIndex(f.grid.gridModel()->index(1, 3));
+    EXPECT_EQ(f.ds.currentRow(), 1);
+}
+
+TEST(DataGrid, FrozenColumnsStayInTheirOwnView)
+{
+    GridFixture f;
+    f.grid.setCheckBoxes(true);
+    f.grid.setFrozenCols(3);
+    QTableView *frozen = f.grid.frozenView();
+    EXPECT_TRUE(frozen->isVisible());
+    wage::GridModel *m = f.grid.gridModel();
+    EXPECT_FALSE(frozen->isColumnHidden(0));                 // ticks
+    EXPECT_TRUE(frozen->isColumnHidden(m->viewColumn(0)));   // hidden by the registry
+    EXPECT_FALSE(frozen->isColumnHidden(m->viewColumn(2)));
+    EXPECT_TRUE(frozen->isColumnHidden(m->viewColumn(3)));
+    EXPECT_EQ(frozen->selectionModel(), f.grid.view()->selectionModel());
+    f.grid.setFrozenCols(0);
+    EXPECT_FALSE(frozen->isVisible());
+}
+
+TEST(DataGrid, ExportsVisibleColumnsAndAllRows)
+{
+    GridFixture f;
+    f.grid.setSearchPanel(true);
+    f.grid.setSearchText("包装");   // a filter does not shorten the export
+    const QStringList titles{"日期", "员工编号", "员工姓名", "工序编号", "工序名称", "单价", "产量", "金额|计件", "审核"};
+    QTemporaryDir dir;
+    for (wage::ExportFormat fmt : {wage::ExportFormat::Xls, wage::ExportFormat::Xlsx, wage::ExportFormat::Csv,
+                                   wage::ExportFormat::Txt}) {
+        const QString path = dir.filePath("临时输出." + wage::exportExtension(fmt));
+        ASSERT_TRUE(f.grid.exportTo(path, fmt));
+        QList<QStringList> rows;
+        QString reason;
+        ASSERT_TRUE(wage::readSheetFile(path, &rows, &reason)) << reason.toStdString();
+        ASSERT_EQ(rows.size(), 5) << path.toStdString();
+        EXPECT_EQ(rows[0], titles);
+        EXPECT_EQ(rows[3].value(2), "O'Neil");
+        EXPECT_EQ(rows[1].value(0), "2026-12-01");
+        EXPECT_EQ(rows[4].value(5).toDouble(), 3.25);
+    }
+    for (wage::ExportFormat fmt : {wage::ExportFormat::Htm, wage::ExportFormat::Rtf}) {
+        const QString path = dir.filePath("临时输出." + wage::exportExtension(fmt));
+        ASSERT_TRUE(f.grid.exportTo(path, fmt));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.count(fmt == wage::ExportFormat::Htm ? "<tr>" : "\\row"), 5);
+    }
+}
+
+TEST(DataGrid, OwnerDrawnCellsProgressColumnAndPicture)
+{
+    GridFixture f;
+    f.grid.setCheckBoxes(true);
+    f.grid.setFooterSums(true);
+    f.grid.insertColumn(3, wage::GridColumn{QString(), "进度", 90});
+    const int progress = 3;
+    EXPECT_EQ(f.grid.column(progress).caption, "进度");
+    EXPECT_EQ(f.grid.columnOfField("ry_name"), 4);
+    f.grid.setProgressHook(progress, [&f](int row) {
+        return wage::progressCellFor(f.ds.value(row, f.ds.fieldIndex("ip_uuld")).toDouble() / 80.0);
+    });
+    f.grid.setCellStyleHook([&f](int row, int, wage::CellStyle *s) {
+        if (TrimText(f.ds.value(row, f.ds.fieldIndex("locked")).toString()).isEmpty())
+            return false;
+        s->background = QColor(0xA6, 0xCA, 0xF0);
+        s->foreground = Qt::red;
+        return true;
+    });
+    EXPECT_EQ(f.grid.gridModel()->cellText(0, progress), "125%");
+    EXPECT_EQ(f.grid.gridModel()->cellText(3, progress), "10%");
+    const wage::ProgressCell p = wage::progressCellFor(0.75);
+    EXPECT_EQ(p.percent, 75);
+    EXPECT_EQ(p.bar, QColor(0xA6, 0xCA, 0xF0));
+    EXPECT_EQ(wage::progressCellFor(1.5).percent, 100);
+    EXPECT_EQ(wage::progressCellFor(0.25).bar, QColor(0xFF, 0xFF, 0x00));
+
+    f.ds.setTicked(0, true);
+    f.ds.setTicked(2, true);
+    f.grid.setFrozenCols(2);
+    QDir().mkpath(WAGE_KIT_SHOTS_DIR);
+    const QImage shot = f.grid.grab().toImage();
+    EXPECT_TRUE(shot.save(QStringLiteral(WAGE_KIT_SHOTS_DIR) + "/datagrid.png"));
+    // The locked row is drawn in its colour.
+    const QRect cell = f.grid.view()->visualRect(f.grid.gridModel()->index(2, f.grid.gridModel()->viewColumn(6)));
+    const QPoint at = f.grid.view()->viewport()->mapTo(&f.grid, cell.center() + QPoint(0, 0));
+    EXPECT_EQ(shot.pixelColor(at.x() - cell.width() / 2 + 2, at.y()), QColor(0xA6, 0xCA, 0xF0));
+}
+
+TEST(DataGrid, VerticalGridShowsTheCurrentRecord)
+{
+    GridFixture f;
+    wage::DataVertGrid vert;
+    DisVertGrid("f_jijm", "王五", &f.source, f.db.conn(), &vert);
+    QStringList captions;
+    for (const wage::VertRow &r : vert.rows())
+        captions << r.caption;
+    EXPECT_FALSE(captions.contains("单号"));
+    EXPECT_EQ(captions.first(), "日期");
+    EXPECT_EQ(vert.valueText("ry_name"), "张三");
+    f.ds.moveTo(2);
+    EXPECT_EQ(vert.valueText("ry_name"), "O'Neil");
+    f.ds.setValue("ry_name", "改名");
+    EXPECT_EQ(vert.valueText("ry_name"), "改名");
+}
