@@ -113,7 +113,24 @@ QString GridModel::cellText(int row, int gridColumn) const
     const int sc = sourceColumn(gridColumn);
     if (sc < 0)
         return QString();
-    return m_src->data(m_src->index(row, sc), Qt::DisplayRole).toString();
+    return displayValue(row, sc).toString();
+}
+
+QVariant GridModel::displayValue(int row, int sourceColumn) const
+{
+    const QVariant v = m_src->data(m_src->index(row, sourceColumn), Qt::DisplayRole);
+    // Money always with two decimals, whatever type the engine returned.
+    Dataset *ds = dataset();
+    if (ds && !v.toString().isEmpty()) {
+        const int fi = ds->fieldIndex(m_src->fieldName(sourceColumn));
+        if (fi >= 0 && ds->fieldKind(fi) == FieldKind::Money) {
+            bool ok = false;
+            const double d = v.toString().toDouble(&ok);
+            if (ok)
+                return QString::number(d, 'f', 2);
+        }
+    }
+    return v;
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const
@@ -150,6 +167,8 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::CheckStateRole)
         return {};
+    if (role == Qt::DisplayRole)
+        return displayValue(index.row(), sc);
     return m_src->data(m_src->index(index.row(), sc), role);
 }
 

@@ -54,6 +54,7 @@ signals:
 private:
     void sourceReset();
     int sourceColumn(int gridColumn) const;
+    QVariant displayValue(int row, int sourceColumn) const;
 
     QPointer<DataSource> m_dataSource;
     DatasetModel *m_src;

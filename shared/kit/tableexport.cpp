@@ -97,6 +97,32 @@ QString exportFilterText()
     return QStringLiteral("xls格式|*.xls|csv格式|*.csv|htm格式|*.htm|rtf格式|*.rtf|txt格式|*.txt");
 }
 
+bool exportFormatForFilterIndex(int index, ExportFormat *format)
+{
+    if (index < 1 || index > 5)
+        return false;
+    *format = static_cast<ExportFormat>(index);
+    return true;
+}
+
+bool exportFormatOfFileName(const QString &fileName, ExportFormat *format)
+{
+    const QString ext = fileName.section(QLatin1Char('.'), -1).toLower();
+    if (!fileName.contains(QLatin1Char('.')))
+        return false;
+    static const QList<QPair<QString, ExportFormat>> map{
+        {QStringLiteral("xls"), ExportFormat::Xls},  {QStringLiteral("xlsx"), ExportFormat::Xlsx},
+        {QStringLiteral("csv"), ExportFormat::Csv},  {QStringLiteral("htm"), ExportFormat::Htm},
+        {QStringLiteral("html"), ExportFormat::Htm}, {QStringLiteral("rtf"), ExportFormat::Rtf},
+        {QStringLiteral("txt"), ExportFormat::Txt}};
+    for (const auto &m : map)
+        if (m.first == ext) {
+            *format = m.second;
+            return true;
+        }
+    return false;
+}
+
 QString exportFileName(const QString &fileName, ExportFormat format)
 {
     const QString ext = exportExtension(format);

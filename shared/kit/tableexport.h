@@ -21,6 +21,10 @@ enum class ExportFormat { Xls = 1, Csv = 2, Htm = 3, Rtf = 4, Txt = 5, Xlsx = 6 
 QString exportExtension(ExportFormat format);
 // The save-dialog filter of the export menus ("xls格式|*.xls|csv格式|*.csv|...").
 QString exportFilterText();
+// The format of the export filter's 1-based index (1 xls ... 5 txt); false outside 1 to 5.
+bool exportFormatForFilterIndex(int index, ExportFormat *format);
+// The format a file name's extension names (xls, xlsx, csv, htm/html, rtf, txt); false otherwise.
+bool exportFormatOfFileName(const QString &fileName, ExportFormat *format);
 // Appends "." + extension when the name's last three characters differ from it (ignoring case).
 QString exportFileName(const QString &fileName, ExportFormat format);
 

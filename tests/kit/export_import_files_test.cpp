@@ -146,6 +146,17 @@ TEST(TableExport, FileNameGetsTheExtensionOnlyWhenItsLastThreeCharactersDiffer)
     EXPECT_EQ(exportFileName(QStringLiteral("报表"), ExportFormat::Xls), QStringLiteral("报表.xls"));
     EXPECT_EQ(exportFileName(QStringLiteral("临时输出.xls"), ExportFormat::Csv), QStringLiteral("临时输出.xls.csv"));
     EXPECT_EQ(exportFileName(QStringLiteral("a.xlsx"), ExportFormat::Xlsx), QStringLiteral("a.xlsx"));
+
+    ExportFormat f = ExportFormat::Txt;
+    EXPECT_TRUE(exportFormatForFilterIndex(1, &f));
+    EXPECT_EQ(f, ExportFormat::Xls);
+    EXPECT_TRUE(exportFormatForFilterIndex(4, &f));
+    EXPECT_EQ(f, ExportFormat::Rtf);
+    EXPECT_FALSE(exportFormatForFilterIndex(0, &f));
+    EXPECT_FALSE(exportFormatForFilterIndex(6, &f));
+    EXPECT_TRUE(exportFormatOfFileName(QStringLiteral("报表.CSV"), &f));
+    EXPECT_EQ(f, ExportFormat::Csv);
+    EXPECT_FALSE(exportFormatOfFileName(QStringLiteral("报表"), &f));
 }
 
 TEST(SheetReader, CsvInGbkAndUtf8WithQuotesAndTabs)

@@ -223,6 +223,8 @@ TEST(DataGrid, OwnerDrawnCellsProgressColumnAndPicture)
     f.ds.setTicked(0, true);
     f.ds.setTicked(2, true);
     f.grid.setFrozenCols(2);
+    f.grid.resize(1000, 220);
+    QCoreApplication::processEvents();
     QDir().mkpath(WAGE_KIT_SHOTS_DIR);
     const QImage shot = f.grid.grab().toImage();
     EXPECT_TRUE(shot.save(QStringLiteral(WAGE_KIT_SHOTS_DIR) + "/datagrid.png"));
