@@ -54,13 +54,15 @@ QString ReplaceStr(const QString &text, const QString &oldText, const QString &n
     if (oldText.isEmpty())
         return text;
     QString result = text;
-    // Replacing the first occurrence until none is left; `newText` never contains `oldText`
-    // for the callers, but a scan position keeps a careless call from looping forever.
+    // Repeating "replace the first occurrence" can rebuild `oldText` across a join. When the
+    // text shrinks with every step the repetition ends by itself; otherwise one pass that
+    // resumes after the inserted text keeps a careless call from growing forever.
+    const bool shrinks = newText.size() < oldText.size();
     int from = 0;
     int pos;
     while ((pos = result.indexOf(oldText, from, Qt::CaseSensitive)) >= 0) {
         result.replace(pos, oldText.size(), newText);
-        from = newText.contains(oldText) ? pos + newText.size() : 0;
+        from = shrinks ? 0 : pos + newText.size();
     }
     return result;
 }

@@ -43,6 +43,10 @@ TEST(ReplaceStr, ReplacesEveryOccurrenceCaseSensitively)
     EXPECT_EQ(ReplaceStr("abc", "", "x"), "abc");
     // A careless call whose new text contains the old one still ends.
     EXPECT_EQ(ReplaceStr("a.b", ".", ".."), "a..b");
+    // An occurrence formed across the join is replaced too while the text shrinks ...
+    EXPECT_EQ(ReplaceStr("aab", "ab", "b"), "b");
+    // ... and cannot make the call run forever when it grows.
+    EXPECT_EQ(ReplaceStr("..x", ".x", "xx.."), ".xx..");
 }
 
 TEST(IsNewerVersion, ComparesNumericallyPartByPart)
