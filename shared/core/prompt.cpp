@@ -46,6 +46,10 @@ public:
     {
         return QFileDialog::getSaveFileName(dialogParent(), caption, dir, filter);
     }
+    QStringList openFileNames(const QString &caption, const QString &dir, const QString &filter) override
+    {
+        return QFileDialog::getOpenFileNames(dialogParent(), caption, dir, filter);
+    }
 };
 
 Prompt *&localService()
@@ -101,6 +105,18 @@ QString ScriptedPrompt::saveFileName(const QString &caption, const QString &, co
 {
     shown.push_back({PromptKind::SaveFile, caption, {}});
     return files.isEmpty() ? QString() : files.takeFirst();
+}
+
+QStringList Prompt::openFileNames(const QString &caption, const QString &dir, const QString &filter)
+{
+    const QString file = openFileName(caption, dir, filter);
+    return file.isEmpty() ? QStringList() : QStringList{file};
+}
+
+QStringList ScriptedPrompt::openFileNames(const QString &caption, const QString &, const QString &)
+{
+    shown.push_back({PromptKind::OpenFile, caption, {}});
+    return files.isEmpty() ? QStringList() : files.takeFirst().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QStringList ScriptedPrompt::texts() const

@@ -33,6 +33,8 @@ public:
     // File dialogs; empty when cancelled.
     virtual QString openFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
+    // Several files at once; empty when cancelled. By default one file through openFileName.
+    virtual QStringList openFileNames(const QString &caption, const QString &dir, const QString &filter);
 };
 
 // The service in force for the whole process (host and plug-ins share it).
@@ -54,6 +56,8 @@ public:
     bool question(const QString &text, const QString &caption) override;
     QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &dir, const QString &filter) override;
+    // The next scripted entry, its file names separated by line breaks.
+    QStringList openFileNames(const QString &caption, const QString &dir, const QString &filter) override;
 
     QVector<PromptRecord> shown;
     QVector<bool> answers;
