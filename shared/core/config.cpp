@@ -37,6 +37,7 @@ QString VendorConfig::defaultValue(const QString &key)
         {"IPEchoURL3", "http://checkip.example.org/"},
         {"IPEchoURL4", "http://whatismyip.example.com/text"},
         {"MailHost", "smtp.wage-vendor.example"},
+        {"MailPort", "25"},
         {"MailUser", "notice@wage-vendor.example"},
         {"MailFrom", "notice@wage-vendor.example"},
     };
