@@ -182,3 +182,16 @@ TEST_F(HostFixture, OrdmonScratchTableLivesAsLongAsItsWindow)
     plugin(ordmon).close();
     EXPECT_EQ(dataModule.ADOConnection1->tableNames(), before);
 }
+
+TEST_F(HostFixture, ClosingAModuleReleasesItsPluginWindows)
+{
+    const PluginCase &ordmon = pluginCases().at(0);
+    const PluginCase &batch = pluginCases().at(4);
+    show(ordmon, params(ordmon, QStringLiteral("系统管理员")));
+    show(batch, params(batch, QStringLiteral("系统管理员")));
+    ASSERT_NE(window(ordmon.windowClass), nullptr);
+    ASSERT_NE(window(batch.windowClass), nullptr);
+    mainForm->closeModules();
+    EXPECT_EQ(window(ordmon.windowClass), nullptr);
+    EXPECT_EQ(window(batch.windowClass), nullptr);
+}
