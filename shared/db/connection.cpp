@@ -1,6 +1,8 @@
 #include "db/connection.h"
 
+#include "db/sqldates.h"
 #include "db/sqlitefunctions.h"
+#include "db/sqlrender.h"
 #include "db/sqltranslate.h"
 
 #include <QDateTime>
@@ -79,7 +81,7 @@ bool isJetFile(const QString &path)
 
 } // namespace
 
-struct Connection::Private {
+struct Connection::Private : sql::SchemaInfo {
     QString name = QStringLiteral("wage_") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     QSqlDatabase db;
     Dialect dialect = Dialect::Access;
@@ -94,6 +96,37 @@ struct Connection::Private {
     int commandTimeout = 30;
     Deadline deadline;
     mutable QHash<QString, QList<sql::SqliteStatement>> cache;
+    mutable QHash<QString, QHash<QString, QString>> schema; // table -> column -> declared type
+
+    QString columnType(const QString &table, const QString &column) const override
+    {
+        const QString key = table.toLower();
+        auto it = schema.find(key);
+        if (it == schema.end()) {
+            QHash<QString, QString> cols;
+            sqlite3_stmt *stmt = nullptr;
+            QString quoted = table;
+            quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            const QByteArray sql = QStringLiteral("PRAGMA table_info(\"%1\")").arg(quoted).toUtf8();
+            if (handle && sqlite3_prepare_v2(handle, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+                while (sqlite3_step(stmt) == SQLITE_ROW) {
+                    const auto *name = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
+                    const auto *type = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2));
+                    cols.insert(QString::fromUtf8(name).toLower(), QString::fromUtf8(type ? type : ""));
+                }
+            }
+            sqlite3_finalize(stmt);
+            it = schema.insert(key, cols);
+        }
+        auto c = it->constFind(column.toLower());
+        return c == it->constEnd() ? QString() : c.value();
+    }
+
+    void schemaChanged()
+    {
+        schema.clear();
+        cache.clear();
+    }
 
     QList<sql::SqliteStatement> statements(const QString &sql) const
     {
@@ -105,7 +138,7 @@ struct Connection::Private {
         auto it = cache.constFind(sql);
         if (it != cache.constEnd())
             return it.value();
-        QList<sql::SqliteStatement> out = sql::translate(sql, dialect);
+        QList<sql::SqliteStatement> out = sql::translate(sql, dialect, this);
         if (cache.size() >= kCacheLimit)
             cache.clear();
         cache.insert(sql, out);
@@ -157,10 +190,10 @@ struct Connection::Private {
             names = sql::parameterNames(st.text);
         for (const QString &n : names) {
             QVariant v = find(n);
-            if (v.typeId() == QMetaType::QDate)
-                v = v.toDate().toString(Qt::ISODate);
-            else if (v.typeId() == QMetaType::QDateTime && embedded)
-                v = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (embedded && v.typeId() == QMetaType::QDate)
+                v = sql::storedDateOnly(v.toDate());
+            else if (embedded && v.typeId() == QMetaType::QDateTime)
+                v = sql::storedDate(v.toDateTime());
             q.bindValue(QLatin1Char(':') + n, v);
         }
     }
@@ -176,6 +209,10 @@ struct Connection::Private {
         for (int i = 0; i < sts.size(); ++i) {
             const sql::SqliteStatement &st = sts[i];
             q.setForwardOnly(true);
+            if (!st.intoTable.isEmpty()) {
+                selectInto(q, st, original, params, seconds);
+                continue;
+            }
             bool ok;
             const bool hasParams = !st.params.isEmpty() || (!embedded && !params.isEmpty());
             if (hasParams) {
@@ -195,11 +232,62 @@ struct Connection::Private {
             const QVariant id = q.lastInsertId();
             if (id.isValid())
                 lastId = id;
+            if (st.changesSchema)
+                schemaChanged();
             if (i + 1 < sts.size())
                 q.finish();
         }
         disarm();
         return affected;
+    }
+
+    // SELECT ... INTO: a new table with the select's columns (declared types kept, texts with
+    // the engine's text collation), filled by the select; nothing is left behind when it fails.
+    void selectInto(QSqlQuery &q, const sql::SqliteStatement &st, const QString &original, const SqlParams &params, int seconds)
+    {
+        const QByteArray text = st.text.toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+            const QString err = QString::fromUtf8(sqlite3_errmsg(handle));
+            sqlite3_finalize(stmt);
+            disarm();
+            throw DbError(QStringLiteral("数据库错误：%1").arg(err), original);
+        }
+        QStringList defs, seen;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            QString name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+            const QString base = name;
+            for (int k = 1; seen.contains(name, Qt::CaseInsensitive); ++k) name = base + QString::number(k);
+            seen.append(name);
+            const char *decl = sqlite3_column_decltype(stmt, i);
+            QString type = decl ? QString::fromUtf8(decl) : QString();
+            const int collate = type.indexOf(QLatin1String(" COLLATE "), 0, Qt::CaseInsensitive);
+            if (collate >= 0) type.truncate(collate);
+            QString quoted = name;
+            quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            defs.append(QLatin1Char('"') + quoted + QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("COLLATE ") + QLatin1String(sql::kTextCollation) : sql::sqliteColumnType(type)));
+        }
+        sqlite3_finalize(stmt);
+        QString target = st.intoTable;
+        target.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        target = QLatin1Char('"') + target + QLatin1Char('"');
+        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, defs.join(QLatin1Char(','))))) {
+            disarm();
+            fail(q.lastError(), original, seconds);
+        }
+        schemaChanged();
+        sql::SqliteStatement fill;
+        fill.text = QStringLiteral("INSERT INTO %1 %2").arg(target, st.text);
+        fill.params = st.params;
+        bool ok = fill.params.isEmpty() ? q.exec(fill.text) : (q.prepare(fill.text) && (bind(q, fill, params), q.exec()));
+        if (!ok) {
+            const QSqlError error = q.lastError();
+            QSqlQuery drop(db);
+            drop.exec(QStringLiteral("DROP TABLE %1").arg(target));
+            schemaChanged();
+            disarm();
+            fail(error, original, seconds);
+        }
     }
 
     void record(const QString &sql, Connection *owner)
@@ -236,10 +324,13 @@ void Connection::openFile(const QString &path, Dialect dialect)
     const QVariant h = d->db.driver()->handle();
     if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
         d->handle = *static_cast<sqlite3 *const *>(h.constData());
-    if (!d->handle || !sql::registerSqliteFunctions(d->handle)) {
+    if (!d->handle || !sql::registerSqliteFunctions(d->handle, dialect == Dialect::MsSql)) {
         close();
         throw DbError(QStringLiteral("无法在数据库连接上注册函数"), QString());
     }
+    // A double-quoted name that matches no column must be an error, never a text.
+    sqlite3_db_config(d->handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(d->handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_progress_handler(d->handle, 2000, progressCheck, &d->deadline);
     d->dialect = dialect;
     d->embedded = true;
@@ -302,7 +393,7 @@ void Connection::close()
     d->embedded = false;
     d->inTransaction = false;
     d->path.clear();
-    d->cache.clear();
+    d->schemaChanged();
 }
 
 bool Connection::isOpen() const { return d->db.isValid() && d->db.isOpen(); }

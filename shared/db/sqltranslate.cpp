@@ -1,5 +1,7 @@
 #include "db/sqltranslate.h"
 
+#include "db/sqlparser.h"
+#include "db/sqlrender.h"
 #include "db/sqltoken.h"
 
 namespace wage::sql {
@@ -8,20 +10,62 @@ QStringList parameterNames(const QString &sql)
 {
     QStringList names;
     for (const Token &t : tokenize(sql, false))
-        if (t.type == Tok::Param)
+        if (t.type == Tok::Param && !names.contains(t.text))
             names.append(t.text);
     return names;
 }
 
-QList<SqliteStatement> translate(const QString &sql, Dialect dialect)
+namespace {
+
+// "GO" alone on its line ends a batch, as in the server's scripts.
+bool isBatchSeparator(const QString &sql, const Token &t)
 {
-    const QList<Token> tokens = tokenize(sql, dialect == Dialect::Access);
-    SqliteStatement st;
-    st.text = sql;
-    for (const Token &t : tokens)
-        if (t.type == Tok::Param)
-            st.params.append(t.text);
-    return {st};
+    if (!t.is("go"))
+        return false;
+    for (int i = t.pos - 1; i >= 0 && sql[i] != u'\n'; --i)
+        if (!sql[i].isSpace()) return false;
+    for (int i = t.pos + t.text.size(); i < sql.size() && sql[i] != u'\n'; ++i)
+        if (!sql[i].isSpace()) return false;
+    return true;
+}
+
+bool isNoOp(const QList<Token> &st)
+{
+    // SET NOCOUNT ON and friends have no meaning on the embedded engine
+    return st.size() >= 2 && st[0].is("set") && st[1].type == Tok::Word
+           && (st[1].is("nocount") || st[1].is("ansi_nulls") || st[1].is("quoted_identifier") || st[1].is("xact_abort"));
+}
+
+} // namespace
+
+QList<SqliteStatement> translate(const QString &sql, Dialect dialect, const SchemaInfo *schema)
+{
+    const bool ms = dialect == Dialect::MsSql;
+    const QList<Token> tokens = tokenize(sql, !ms);
+    QList<SqliteStatement> out;
+    QList<Token> current;
+    auto flush = [&]() {
+        if (current.isEmpty() || isNoOp(current)) {
+            current.clear();
+            return;
+        }
+        Token end;
+        end.pos = sql.size();
+        current.append(end);
+        const Statement st = parseStatement(current, sql, ms);
+        out += renderStatement(st, ms, schema, sql);
+        current.clear();
+    };
+    for (const Token &t : tokens) {
+        if (t.type == Tok::End || t.isOp(";") || isBatchSeparator(sql, t)) {
+            flush();
+            continue;
+        }
+        current.append(t);
+    }
+    if (out.isEmpty())
+        throw DbError(QStringLiteral("空的 SQL 语句"), sql);
+    return out;
 }
 
 } // namespace wage::sql

@@ -10,11 +10,15 @@ namespace wage::sql {
 struct SqliteStatement {
     QString text;
     QStringList params;   // names of the :name parameters in order of appearance
+    QString intoTable;    // SELECT ... INTO: the table that `text` (the select) creates and fills
+    bool changesSchema = false;
 };
+
+class SchemaInfo;
 
 // One statement of the caller may become several (a script with ";", or SELECT ... INTO that
 // creates and fills a table). Raises DbError carrying the original text.
-QList<SqliteStatement> translate(const QString &sql, Dialect dialect);
+QList<SqliteStatement> translate(const QString &sql, Dialect dialect, const SchemaInfo *schema = nullptr);
 
 // The statement's :name parameters, without translation (ODBC).
 QStringList parameterNames(const QString &sql);
