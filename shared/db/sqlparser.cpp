@@ -488,27 +488,26 @@ NodeP Parser::functionCall(const QString &fname)
     const bool datePartFirst = lower == QLatin1String("dateadd") || lower == QLatin1String("datediff")
                                || lower == QLatin1String("datepart") || lower == QLatin1String("datename")
                                || lower == QLatin1String("datetrunc");
-    if (acceptOp(")"))
-        return n;
-    if (peek().isOp("*") && peek(1).isOp(")")) {
+    if (acceptOp(")")) {
+    } else if (peek().isOp("*") && peek(1).isOp(")")) {
         next(); next();
         n->star = true;
-        return n;
+    } else {
+        if (accept("distinct")) n->flag = true;
+        else accept("all");
+        bool firstArg = true;
+        do {
+            if (firstArg && datePartFirst && peek().type == Tok::Word && (peek(1).isOp(","))) {
+                NodeP p = make(NK::DatePart);
+                p->text = next().text;
+                n->kids.append(p);
+            } else {
+                n->kids.append(expr());
+            }
+            firstArg = false;
+        } while (acceptOp(","));
+        expectOp(")");
     }
-    if (accept("distinct")) n->flag = true;
-    else accept("all");
-    bool firstArg = true;
-    do {
-        if (firstArg && datePartFirst && peek().type == Tok::Word && (peek(1).isOp(","))) {
-            NodeP p = make(NK::DatePart);
-            p->text = next().text;
-            n->kids.append(p);
-        } else {
-            n->kids.append(expr());
-        }
-        firstArg = false;
-    } while (acceptOp(","));
-    expectOp(")");
     if (accept("over")) {
         n->hasOver = true;
         expectOp("(");

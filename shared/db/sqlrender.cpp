@@ -304,12 +304,13 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
         const QString l = expr(n.kids[0], scope, &ta);
         const QString r = expr(n.kids[1], scope, &tb);
         if (op == QLatin1String("+")) {
-            // Text on either side joins texts; numbers on both sides add; a date and a number
-            // move the date by days; otherwise the values decide when the statement runs.
-            if (ta == Ty::Text || tb == Ty::Text) { *type = Ty::Text; return l + QStringLiteral(" || ") + r; }
+            // A date and a number move the date by days; a number on either side adds (a text
+            // beside it is read as a number, as both servers do); otherwise text on either side
+            // joins the texts; with neither known, the values decide when the statement runs.
             if (ta == Ty::Date && tb == Ty::Num) { *type = Ty::Date; return QStringLiteral("wage_adddays(%1,%2)").arg(l, r); }
             if (tb == Ty::Date && ta == Ty::Num) { *type = Ty::Date; return QStringLiteral("wage_adddays(%1,%2)").arg(r, l); }
-            if (ta == Ty::Num && tb == Ty::Num) { *type = Ty::Num; return l + QStringLiteral(" + ") + r; }
+            if (ta == Ty::Num || tb == Ty::Num) { *type = Ty::Num; return l + QStringLiteral(" + ") + r; }
+            if (ta == Ty::Text || tb == Ty::Text) { *type = Ty::Text; return l + QStringLiteral(" || ") + r; }
             return QStringLiteral("wage_add(%1,%2)").arg(l, r);
         }
         if (op == QLatin1String("-")) {
