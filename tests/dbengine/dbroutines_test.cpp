@@ -63,3 +63,29 @@ TEST(DbRoutines, SettingsKeysKeepOneRow)
     EXPECT_EQ(GetSqli("select count(*) from tempconfig", &db.c), 2);
     EXPECT_EQ(wage::readSettingText(&db.c, "missing"), "");
 }
+
+#include "core/prompt.h"
+#include "net/netinfo.h"
+
+TEST(DbRoutines, OperationLogRowWithQuotesInValues)
+{
+    Db db;
+    // what-is-my-IP pages on a closed loopback port: the public address stays empty
+    db.dir.write("Usertem.ini", "[vendor]\r\nIPEchoURL1=http://127.0.0.1:9/\r\nIPEchoURL2=http://127.0.0.1:9/\r\n"
+                                "IPEchoURL3=http://127.0.0.1:9/\r\nIPEchoURL4=http://127.0.0.1:9/\r\n");
+    wage::ScopedScriptedPrompt prompt;
+    db.c.execute("create table f_moduinfo (mod_name varchar(40), mod_table varchar(40))");
+    db.c.execute("insert into f_moduinfo values ('计件工资', 'f_jijm')");
+    db.c.execute("create table F_OperationLog (op_time varchar(20), operation varchar(60), mod_name varchar(40), "
+                 "user_name varchar(20), InternetIp varchar(20), IntranetIp varchar(20), ComputerName varchar(40))");
+    WriteOperationLog("登录", "f_jijm", "O'Neil", &db.c);
+    WriteOperationLog("新版本4.40", "老版本：4.30", "", &db.c);
+    const wage::QueryResult r = db.c.query("select op_time, operation, mod_name, user_name, InternetIp, ComputerName from F_OperationLog");
+    ASSERT_EQ(r.rows.size(), 2);
+    EXPECT_EQ(r.value(0, "mod_name").toString(), "计件工资");
+    EXPECT_EQ(r.value(0, "user_name").toString(), "O'Neil");
+    EXPECT_EQ(r.value(0, "InternetIp").toString(), "");
+    EXPECT_EQ(r.value(0, "ComputerName").toString(), GetPcName());
+    EXPECT_EQ(r.value(0, "op_time").toString().size(), 19);
+    EXPECT_EQ(r.value(1, "mod_name").toString(), "老版本：4.30");
+}
