@@ -268,12 +268,25 @@ struct Connection::Private : sql::SchemaInfo {
             defs.append(QLatin1Char('"') + quoted + QStringLiteral("\" ") + (type.isEmpty() ? QStringLiteral("COLLATE ") + QLatin1String(sql::kTextCollation) : sql::sqliteColumnType(type)));
         }
         sqlite3_finalize(stmt);
+        // one unit: the new table exists filled, or not at all
+        if (!q.exec(QStringLiteral("SAVEPOINT wage_select_into"))) {
+            disarm();
+            fail(q.lastError(), original, seconds);
+        }
+        auto undo = [&]() {
+            QSqlQuery back(db);
+            back.exec(QStringLiteral("ROLLBACK TO wage_select_into"));
+            back.exec(QStringLiteral("RELEASE wage_select_into"));
+            schemaChanged();
+            disarm();
+        };
         QString target = st.intoTable;
         target.replace(QLatin1Char('"'), QStringLiteral("\"\""));
         target = QLatin1Char('"') + target + QLatin1Char('"');
         if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, defs.join(QLatin1Char(','))))) {
-            disarm();
-            fail(q.lastError(), original, seconds);
+            const QSqlError error = q.lastError();
+            undo();
+            fail(error, original, seconds);
         }
         schemaChanged();
         sql::SqliteStatement fill;
@@ -282,12 +295,10 @@ struct Connection::Private : sql::SchemaInfo {
         bool ok = fill.params.isEmpty() ? q.exec(fill.text) : (q.prepare(fill.text) && (bind(q, fill, params), q.exec()));
         if (!ok) {
             const QSqlError error = q.lastError();
-            QSqlQuery drop(db);
-            drop.exec(QStringLiteral("DROP TABLE %1").arg(target));
-            schemaChanged();
-            disarm();
+            undo();
             fail(error, original, seconds);
         }
+        q.exec(QStringLiteral("RELEASE wage_select_into"));
     }
 
     void record(const QString &sql, Connection *owner)
