@@ -18,6 +18,8 @@
 #include <QUuid>
 
 #include <sqlite3.h>
+#include <sql.h>
+#include <sqlext.h>
 
 #include <algorithm>
 
@@ -167,10 +169,24 @@ struct Connection::Private : sql::SchemaInfo {
         const QString low = text.toLower();
         if (low.contains(QLatin1String("database is locked")) || low.contains(QLatin1String("database table is locked")))
             throw DbError(QStringLiteral("数据库被其他程序锁定，等待后仍无法访问：%1").arg(text), original);
-        if (!embedded && (low.contains(QLatin1String("communication link")) || low.contains(QLatin1String("connection"))
-                          || error.nativeErrorCode() == QLatin1String("08S01")))
+        if (!embedded && (odbcConnectionDead() || low.contains(QLatin1String("communication link"))
+                          || error.nativeErrorCode().startsWith(QLatin1String("08"))))
             throw DbError(QStringLiteral("数据库连接已断开：%1").arg(text), original);
         throw DbError(QStringLiteral("数据库错误：%1").arg(text), original);
+    }
+
+    // The driver's own view of the link: dead, or no longer connected at all.
+    bool odbcConnectionDead() const
+    {
+        if (embedded || !db.isValid())
+            return false;
+        const QVariant h = db.driver()->handle();
+        if (!h.isValid() || db.driverName() != QLatin1String("QODBC") || h.metaType().sizeOf() != sizeof(SQLHANDLE))
+            return false;
+        SQLHANDLE hdbc = *static_cast<SQLHANDLE const *>(h.constData());
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        const SQLRETURN r = SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+        return !SQL_SUCCEEDED(r) || dead == SQL_CD_TRUE;
     }
 
     void bind(QSqlQuery &q, const sql::SqliteStatement &st, const SqlParams &params) const
@@ -538,9 +554,12 @@ QVariant Connection::lastInsertId()
         return QVariant(qlonglong(sqlite3_last_insert_rowid(d->handle)));
     if (d->lastId.isValid())
         return d->lastId;
-    QSqlQuery q(d->db);
-    if (q.exec(QStringLiteral("select @@IDENTITY")) && q.next())
-        return q.value(0);
+    // the server's identity, else what other ODBC sources call it
+    for (const char *sql : {"select @@IDENTITY", "select last_insert_rowid()"}) {
+        QSqlQuery q(d->db);
+        if (q.exec(QLatin1String(sql)) && q.next() && !q.value(0).isNull())
+            return q.value(0);
+    }
     return {};
 }
 

@@ -107,7 +107,8 @@ TEST_F(StoreFixture, DocumentManagementWindow)
     EXPECT_FALSE(QFileInfo::exists(dir.file("a.zip")));
     EXPECT_FALSE(QFileInfo::exists(dir.file("b.zip")));
 
-    // Workstations of the version, newest first.
+    // Workstations of the version, newest first (U_Path comes from the LAN synchronisation).
+    RunSqlCommand("alter table F_UpdateUsers add U_Path varchar(120) ", &db);
     db.execute("insert into F_UpdateUsers (U_IP,U_Computer,U_date,F_id,U_OldVer,U_Path) values "
                "('192.168.1.20','财务室','2026-12-01 08:00:00'," + QString::number(id) + ",'4.40.2.10','D:\\Wage\\')");
     db.execute("insert into F_UpdateUsers (U_IP,U_Computer,U_PubIP,U_date,F_id,U_OldVer,U_Path) values "
