@@ -112,6 +112,22 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
         if (!d->model->isCheckColumn(i.column()))
             emit cellClicked(i.row(), d->model->gridColumn(i.column()));
     });
+    // A 无焦点 column never keeps the cursor: it moves on to the next column that may have it.
+    connect(d->view->selectionModel(), &QItemSelectionModel::currentColumnChanged, this,
+            [this](const QModelIndex &current, const QModelIndex &previous) {
+                if (d->syncing || !current.isValid() || d->model->isCheckColumn(current.column()))
+                    return;
+                const int gc = d->model->gridColumn(current.column());
+                if (gc < 0 || gc >= columnCount() || !column(gc).noFocus)
+                    return;
+                const int first = previous.isValid() && previous.column() > current.column() ? -1 : 1;
+                for (int step : {first, -first})
+                    for (int c = gc + step; c >= 0 && c < columnCount(); c += step)
+                        if (column(c).visible && !column(c).noFocus) {
+                            d->view->setCurrentIndex(d->model->index(current.row(), d->model->viewColumn(c)));
+                            return;
+                        }
+            });
     connect(d->view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (d->syncing || !current.isValid())

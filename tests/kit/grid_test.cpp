@@ -144,6 +144,9 @@ TEST(DataGrid, CurrentRowFollowsTheDatasetBothWays)
     EXPECT_EQ(f.grid.view()->currentIndex().row(), 2);
     f.grid.view()->setCurrentIndex(f.grid.gridModel()->index(1, 3));
     EXPECT_EQ(f.ds.currentRow(), 1);
+    // The 无焦点 column (审核, the last) hands the cursor back to the column before it.
+    f.grid.view()->setCurrentIndex(f.grid.gridModel()->index(1, 9));
+    EXPECT_EQ(f.grid.view()->currentIndex().column(), 8);
 }
 
 TEST(DataGrid, FrozenColumnsStayInTheirOwnView)
