@@ -50,6 +50,20 @@ TEST(DbRoutines, GetSqliRunSqlCommandAndTableExists)
     EXPECT_FALSE(TableExists("f_rfy", &db.c));
 }
 
+TEST(DbRoutines, GetFieldExistConFindsFirstAndLaterColumnsInBothDialects)
+{
+    for (Dialect dialect : {Dialect::Access, Dialect::MsSql}) {
+        Db db(dialect);
+        EXPECT_TRUE(GetFieldExistCon("f_rfyr", "RY_NO", &db.c));
+        EXPECT_TRUE(GetFieldExistCon("F_RFYR", "ry_name", &db.c));
+        EXPECT_FALSE(GetFieldExistCon("f_rfyr", "dept_name", &db.c));
+        EXPECT_THROW(GetFieldExistCon("missing", "x", &db.c), DbError);
+        db.c.setTracing(true);
+        GetFieldExistCon("f_rfyr", "ry_no", &db.c);
+        EXPECT_EQ(db.c.trace(), QStringList{"select top 1 * from f_rfyr"});
+    }
+}
+
 TEST(DbRoutines, SettingsKeysKeepOneRow)
 {
     Db db;
