@@ -124,10 +124,42 @@ struct Connection::Private : sql::SchemaInfo {
         return c == it->constEnd() ? QString() : c.value();
     }
 
-    void schemaChanged()
+    // Types of `table` changed: its columns are read again, and the translations that may name
+    // it are made again (all of them when the table is not known).
+    void schemaChanged(const QString &table = QString())
     {
-        schema.clear();
-        cache.clear();
+        if (table.isEmpty()) {
+            schema.clear();
+            cache.clear();
+            namedIn.clear();
+            return;
+        }
+        const QString key = table.toLower();
+        schema.remove(key);
+        for (const QString &sql : namedIn.take(key))
+            cache.remove(sql);
+    }
+
+    // cached statement texts by the names they contain, lower-cased
+    mutable QHash<QString, QStringList> namedIn;
+    void rememberNames(const QString &sql) const
+    {
+        QString word;
+        auto flush = [&]() {
+            if (!word.isEmpty()) {
+                QStringList &list = namedIn[word.toLower()];
+                if (list.isEmpty() || list.last() != sql)
+                    list.append(sql);
+                word.clear();
+            }
+        };
+        for (const QChar ch : sql) {
+            if (ch.isLetterOrNumber() || ch == u'_' || ch == u'#' || ch == u'$')
+                word += ch;
+            else
+                flush();
+        }
+        flush();
     }
 
     QList<sql::SqliteStatement> statements(const QString &sql) const
@@ -141,9 +173,12 @@ struct Connection::Private : sql::SchemaInfo {
         if (it != cache.constEnd())
             return it.value();
         QList<sql::SqliteStatement> out = sql::translate(sql, dialect, this);
-        if (cache.size() >= kCacheLimit)
+        if (cache.size() >= kCacheLimit) {
             cache.clear();
+            namedIn.clear();
+        }
         cache.insert(sql, out);
+        rememberNames(sql);
         return out;
     }
 
@@ -249,7 +284,7 @@ struct Connection::Private : sql::SchemaInfo {
             if (id.isValid())
                 lastId = id;
             if (st.changesSchema)
-                schemaChanged();
+                schemaChanged(st.schemaTable);
             if (i + 1 < sts.size())
                 q.finish();
         }
@@ -293,7 +328,7 @@ struct Connection::Private : sql::SchemaInfo {
             QSqlQuery back(db);
             back.exec(QStringLiteral("ROLLBACK TO wage_select_into"));
             back.exec(QStringLiteral("RELEASE wage_select_into"));
-            schemaChanged();
+            schemaChanged(st.intoTable);
             disarm();
         };
         QString target = st.intoTable;
@@ -304,7 +339,7 @@ struct Connection::Private : sql::SchemaInfo {
             undo();
             fail(error, original, seconds);
         }
-        schemaChanged();
+        schemaChanged(st.intoTable);
         sql::SqliteStatement fill;
         fill.text = QStringLiteral("INSERT INTO %1 %2").arg(target, st.text);
         fill.params = st.params;

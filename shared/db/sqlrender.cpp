@@ -574,6 +574,7 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             st.params = m_params;
             st.intoTable = target;
             st.changesSchema = true;
+            st.schemaTable = target;
             m_params.clear();
             out.append(st);
             return out;
@@ -663,6 +664,7 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
         SqliteStatement st;
         st.text = QStringLiteral("CREATE TABLE ") + quoteName(s.table) + QStringLiteral(" (") + parts.join(QLatin1Char(',')) + QLatin1Char(')');
         st.changesSchema = true;
+        st.schemaTable = s.table;
         out.append(st);
         return out;
     }
@@ -671,6 +673,7 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             SqliteStatement st;
             st.text = QStringLiteral("ALTER TABLE ") + quoteName(s.table) + QStringLiteral(" ADD COLUMN ") + columnDef(d, false, false);
             st.changesSchema = true;
+            st.schemaTable = s.table;
             out.append(st);
         }
         return out;
@@ -679,6 +682,7 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             SqliteStatement st;
             st.text = QStringLiteral("ALTER TABLE ") + quoteName(s.table) + QStringLiteral(" DROP COLUMN ") + quoteName(c);
             st.changesSchema = true;
+            st.schemaTable = s.table;
             out.append(st);
         }
         return out;
@@ -688,7 +692,8 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             st.text = QStringLiteral("DROP INDEX ") + (s.ifExists ? QStringLiteral("IF EXISTS ") : QString()) + quoteName(s.indexName);
         else
             st.text = QStringLiteral("DROP TABLE ") + (s.ifExists ? QStringLiteral("IF EXISTS ") : QString()) + quoteName(s.table);
-        st.changesSchema = true;
+        st.changesSchema = s.indexName.isEmpty();
+        st.schemaTable = s.table;
         out.append(st);
         return out;
     }
@@ -700,7 +705,6 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
         SqliteStatement st;
         st.text = QStringLiteral("CREATE ") + (s.unique ? QStringLiteral("UNIQUE ") : QString()) + QStringLiteral("INDEX ")
                   + quoteName(s.indexName) + QStringLiteral(" ON ") + quoteName(s.table) + QStringLiteral(" (") + cols.join(QLatin1Char(',')) + QLatin1Char(')');
-        st.changesSchema = true;
         out.append(st);
         return out;
     }

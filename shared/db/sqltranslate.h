@@ -12,6 +12,7 @@ struct SqliteStatement {
     QStringList params;   // names of the :name parameters in order of appearance
     QString intoTable;    // SELECT ... INTO: the table that `text` (the select) creates and fills
     bool changesSchema = false;
+    QString schemaTable;  // the table whose columns the statement changes (empty: any)
 };
 
 class SchemaInfo;
