@@ -1,0 +1,311 @@
+// The update action: backup, download, storing and extraction of the packages, and the exit
+// button that interrupts a transfer or starts the host program.
+#include "frm_main.h"
+
+#include "dbstructure.h"
+#include "processes.h"
+#include "textroutines.h"
+#include "zipextract.h"
+
+#include "core/appdir.h"
+#include "core/config.h"
+#include "core/errlog.h"
+#include "core/prompt.h"
+#include "core/textcodec.h"
+#include "core/wageerror.h"
+#include "progress/tprogress.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include <limits>
+
+namespace {
+
+bool programFileExists(const QString &name)
+{
+    return QFileInfo::exists(wage::programFile(name));
+}
+
+// A package is stored under its own name in the program directory, never elsewhere.
+QString localPackageName(const QString &fileName)
+{
+    QString name = fileName;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QFileInfo(name).fileName();
+}
+
+void logLine(const QString &message)
+{
+    try {
+        wage::WriteTimedLog(message);
+    } catch (...) {
+    }
+}
+
+qint64 monotonicMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
+} // namespace
+
+void TFrm_Main::btn_UpdateClick()
+{
+    guarded([this] { runUpdateAction(); });
+}
+
+void TFrm_Main::runUpdateAction()
+{
+    if (m_dialect.isEmpty())
+        m_dialect = GetConType();
+    // 1.
+    VisitNoticePage(QStringLiteral("Ver") + installedVersionText());
+    QCoreApplication::processEvents();
+    // 2.
+    setPanel3Drawn(true);
+    PB_Cur->setVisible(true);
+    btn_Update->setEnabled(false);
+    // 3.
+    updater::KillTask(QStringLiteral("wagemain.exe"), true);
+    // 4.
+    setBusyCursor(true);
+    Btn_Cancel->setText(QStringLiteral("中断升级"));
+    repaint();
+    QCoreApplication::processEvents();
+    // 5.
+    if (m_dialect == QLatin1String("MSSQL")) {
+        BitBtn2->setVisible(true);
+        ClientSync();
+    }
+    // 6. and 7. Report definitions waiting to be imported.
+    if (programFileExists(QStringLiteral("Report.zip")))
+        installPackage(QStringLiteral("report.zip"));
+    if (QFileInfo(wage::programFile(QStringLiteral("Report"))).isDir()) {
+        for (const char *section : {"public", "private", "internal", "Other"})
+            ImportReportSection(QLatin1String(section));
+        QFile::remove(wage::programFile(QStringLiteral("Report\\Report.ini")));
+        QDir().rmdir(wage::programFile(QStringLiteral("Report")));
+    }
+    // 8. Without a manifest there is nothing to do.
+    try {
+        ReadManifestValue(QStringLiteral("MessStr"));
+    } catch (...) {
+        return;
+    }
+    // 9.
+    bool update = false;
+    try {
+        setStatusText(2, QStringLiteral("正在获取升级配置文件,请稍候......"));
+        update = DecideUpdate();
+    } catch (const std::exception &e) {
+        const QString text = dynamic_cast<const WageError *>(&e) ? static_cast<const WageError &>(e).message()
+                                                                 : QString::fromUtf8(e.what());
+        wage::prompt().error(QStringLiteral("获取升级配置文件失败，请梢候重试\n\n") + text, wage::systemCaption());
+        logLine(QStringLiteral("获取升级配置文件失败，错误信息如下:") + text);
+        return;
+    }
+    if (!update) {
+        setStatusText(2, QString());
+        setPanel3Drawn(false);
+        setBusyCursor(false);
+        Btn_Cancel->setText(QStringLiteral("退出"));
+        return;
+    }
+    // 10.
+    setStatusText(2, QStringLiteral("正在备份旧版本文件,请稍候......"));
+    BackupBeforeUpdate();
+    // 11. Data packages, then the database script they brought.
+    const QString serverDir = ReadManifestValue(QStringLiteral("UpPath"));
+    const int dataPackages = manifestCount(QStringLiteral("UpDataCount"), true);
+    for (int i = 1; i <= dataPackages; ++i) {
+        m_currentFile = ReadManifestValue(QStringLiteral("UpDataFile") + QString::number(i));
+        DownloadFile(BuildDownloadUrl(m_currentFile, serverDir), m_currentFile);
+        setStatusText(2, QStringLiteral("正在进行文件更新,请稍候..."));
+        installPackage(localPackageName(m_currentFile));
+    }
+    updater::RunAutoUpdateScript(ADOConnection1, progress1);
+    // 12. Regular packages.
+    const int packages = manifestCount(QStringLiteral("Upcount"));
+    for (int i = 1; i <= packages; ++i) {
+        const QString n = QString::number(i);
+        ListView1->setFocus();
+        if (QTreeWidgetItem *row = ListView1->topLevelItem(i - 1))
+            ListView1->setCurrentItem(row);
+        setListStateImage(i - 1, 1);
+        m_currentFile = ReadManifestValue(QStringLiteral("UpFile") + n);
+        const QString url = BuildDownloadUrl(m_currentFile, serverDir);
+        setStatusText(2, QStringLiteral("正在下载文件,请稍候....."));
+        DownloadFile(url, m_currentFile);
+        setStatusText(2, QStringLiteral("正在将文件存储到服务器,请稍候....."));
+        const QString local = localPackageName(m_currentFile);
+        if (m_currentFile != QLatin1String("report.zip"))
+            StorePackageFile(m_versionId, wage::programFile(local), ReadManifestValue(QStringLiteral("UpNote") + n));
+        setStatusText(2, QStringLiteral("正在进行文件更新,请稍候....."));
+        installPackage(local);
+        setListStateImage(i - 1, 2);
+    }
+    // 13.
+    setBanner(QStringLiteral("升级完成！"));
+    setStatusText(2, QStringLiteral("恭喜，升级文件下载完毕，退出程序完成程序更新"));
+    setBusyCursor(false);
+    PB_Cur->setValue(0);
+    // 14.
+    Btn_CancelClick();
+    btn_Update->setEnabled(true);
+    setPanel3Drawn(false);
+}
+
+void TFrm_Main::installPackage(const QString &fileName)
+{
+    const QString archive = wage::programFile(fileName);
+    QString error;
+    if (!updater::ExtractPackage(archive, wage::programDir(), &error))
+        logLine(QStringLiteral("升级包解压失败，未安装任何文件：") + error);
+    QFile::remove(archive);
+}
+
+void TFrm_Main::BackupBeforeUpdate()
+{
+    QStringList files{QStringLiteral("usertem.ini")};
+    if (m_dialect == QLatin1String("ACCESS"))
+        files << QString::fromLatin1(wage::kDefaultAccessFile);
+    m_backupFolder = wage::programFile(QStringLiteral("升级备份")) + QLatin1Char('/')
+        + updater::BackupFolderName(QDateTime::currentDateTime());
+    setStatusText(2, QStringLiteral("备份文件存储于 ") + m_backupFolder);
+    QDir().mkpath(m_backupFolder);
+    for (const QString &name : files) {
+        setStatusText(2, QStringLiteral("   备份文件 ") + name);
+        const QString source = wage::programFile(name);
+        const QString target = m_backupFolder + QLatin1Char('/') + QFileInfo(source).fileName();
+        QFile::remove(target);
+        QFile::copy(source, target);
+    }
+}
+
+QString TFrm_Main::BuildDownloadUrl(const QString &fileName, const QString &serverDir)
+{
+    const QString base = wage::VendorConfig::baseUrl();
+    const QString url = serverDir.isEmpty() ? base + fileName : base + serverDir + QLatin1Char('/') + fileName;
+    if (RadioGroup2->itemIndex() != 1)
+        return url;
+    // The second server publishes a page whose paragraph link names the real address.
+    wage::HttpClient client;
+    client.options = IdHTTP1.options;
+    client.options.readTimeoutMs = 30000;
+    const wage::HttpResult page = client.get(url);
+    if (!page.ok)
+        reportDownloadFailure(page.error);
+    Memo1->setPlainText(wage::decodeLocalText(page.body));
+    return updater::Server2LinkFromPage(Memo1->toPlainText());
+}
+
+void TFrm_Main::DownloadFile(const QString &url, const QString &fileName)
+{
+    const QString local = localPackageName(fileName);
+    if (local.isEmpty())
+        reportDownloadFailure(QStringLiteral("升级配置文件没有给出文件名（%1）").arg(url));
+    const QString path = wage::programFile(local);
+    // A fresh client per transfer: an interrupt asked of the last one must not stop this one.
+    const wage::HttpOptions options = IdHTTP1.options;
+    IdHTTP1 = wage::HttpClient();
+    IdHTTP1.options = options;
+    m_abandonTransfer = false;
+    wage::HttpClient::Events events;
+    events.begin = [this](qint64 total) { IdHTTP1WorkBegin(total); };
+    events.work = [this](qint64 done) { IdHTTP1Work(done); };
+    events.end = [this] { IdHTTP1WorkEnd(); };
+    const wage::HttpResult result = IdHTTP1.download(url, path, events);
+    if (!result.ok) {
+        QFile::remove(path);
+        reportDownloadFailure(m_abort ? QStringLiteral("已被用户中断") : result.error);
+    }
+    if (m_abandonTransfer)
+        throw ActionAbandoned{};
+}
+
+void TFrm_Main::reportDownloadFailure(const QString &text)
+{
+    wage::prompt().error(QStringLiteral("升级过程中出现了错误了,错误信息如下：\n\n") + text, wage::systemCaption());
+    logLine(QStringLiteral("升级过程中出现了错误了,错误信息如下：") + text);
+    throw ActionAbandoned{};
+}
+
+void TFrm_Main::IdHTTP1WorkBegin(qint64 expected)
+{
+    try {
+        m_abort = false;
+        Btn_Cancel->setText(QStringLiteral("暂停"));
+        const qint64 maximum = expected > 0 ? expected : 0;
+        // The bar counts in bytes, or in kilobytes for a package beyond its range.
+        m_barScale = maximum > std::numeric_limits<int>::max() ? 1024 : 1;
+        PB_Cur->setMaximum(static_cast<int>(maximum / m_barScale));
+        m_sizeText = QStringLiteral("/") + QString::number(maximum / 1024) + QStringLiteral("KB");
+        m_lastWorkUpdate = -1;
+    } catch (...) {
+        logLine(QStringLiteral("错误，出现在事件IdHTTP1WorkBegin中"));
+    }
+}
+
+void TFrm_Main::IdHTTP1Work(qint64 done)
+{
+    try {
+        if (m_abort) {
+            IdHTTP1.cancel();
+            Btn_Cancel->setText(QStringLiteral("退出"));
+        }
+        // Redrawing for every received block would cost more than the transfer itself.
+        const qint64 now = monotonicMs();
+        const bool complete = PB_Cur->maximum() > 0 && done / m_barScale >= PB_Cur->maximum();
+        if (m_lastWorkUpdate >= 0 && now - m_lastWorkUpdate < 40 && !complete) {
+            QCoreApplication::processEvents();
+            return;
+        }
+        m_lastWorkUpdate = now;
+        PB_Cur->setValue(static_cast<int>(qMin<qint64>(done / m_barScale, std::numeric_limits<int>::max())));
+        const QString kb = QString::number(done / 1024);
+        setStatusText(2, QStringLiteral("下载：") + m_currentFile + QStringLiteral("-->> ") + kb + QLatin1Char(' ') + m_sizeText);
+        progress1->showpress(PB_Cur->value(), PB_Cur->maximum(),
+                             QStringLiteral("下载：") + m_currentFile + QLatin1Char('\n') + QStringLiteral("          -->>")
+                                 + kb + m_sizeText);
+        QCoreApplication::processEvents();
+    } catch (...) {
+        logLine(QStringLiteral("错误，出现在事件IdHTTP1Work中"));
+    }
+}
+
+void TFrm_Main::IdHTTP1WorkEnd()
+{
+    if (m_abort) {
+        m_abandonTransfer = true;
+        return;
+    }
+    PB_Cur->setValue(0);
+    Btn_Cancel->setText(QStringLiteral("退出"));
+}
+
+void TFrm_Main::Btn_CancelClick()
+{
+    if (Btn_Cancel->text() == QLatin1String("退出")) {
+        if (updater::KillTask(QStringLiteral("wagemain.exe"), false) == 0 && programFileExists(QStringLiteral("wagemain.exe")))
+            startProgram(QStringLiteral("wagemain.exe"));
+        close();
+        return;
+    }
+    if (wage::prompt().question(QStringLiteral("文件还没有下载完毕，确认要中断吗？"), wage::systemCaption())) {
+        m_abort = true;
+        close();
+    }
+}
