@@ -4,6 +4,7 @@
 #include "processes.h"
 
 #include "core/errlog.h"
+#include "net/alert.h"
 #include "db/connection.h"
 #include "progress/tprogress.h"
 

@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QPushButton>
 #include <QTimer>
 
 #include <sys/vfs.h>

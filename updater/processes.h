@@ -1,6 +1,7 @@
 #pragma once
 // The running programs of the installation: finding and ending them, starting the host.
 #include <QString>
+#include <QStringList>
 
 namespace updater {
 
