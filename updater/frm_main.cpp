@@ -182,6 +182,7 @@ TFrm_Main::TFrm_Main(const QStringList &parameters, QWidget *parent)
     buildWindow();
     killApplication = [] { KillApplication(false); };
     startProgram = [](const QString &fileName) { return updater::StartProgram(fileName); };
+    killTask = [](const QString &programName, bool kill) { return updater::KillTask(programName, kill); };
 }
 
 void TFrm_Main::buildWindow()

@@ -123,10 +123,12 @@ public:
     QString lastBackupFolder() const { return m_backupFolder; }
     bool abortFlag() const { return m_abort; }
     int versionId() const { return m_versionId; }
+    QString sizeText() const { return m_sizeText; }
 
     // How the process ends and how programs are started; tests replace them.
     std::function<void()> killApplication;
     std::function<bool(const QString &fileName)> startProgram;
+    std::function<int(const QString &programName, bool kill)> killTask;
 
     // Components, named as the window's designer names them.
     QLabel *Panel3;

@@ -82,7 +82,7 @@ void TFrm_Main::FormShow()
 void TFrm_Main::runStartSequence()
 {
     // 1. A running tool would hold files open.
-    updater::KillTask(QStringLiteral("tools.exe"), true);
+    killTask(QStringLiteral("tools.exe"), true);
     if (programFileExists(QStringLiteral("tools.exe")))
         QFile::remove(wage::programFile(QStringLiteral("tools.exe")));
 

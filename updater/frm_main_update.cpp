@@ -79,7 +79,7 @@ void TFrm_Main::runUpdateAction()
     PB_Cur->setVisible(true);
     btn_Update->setEnabled(false);
     // 3.
-    updater::KillTask(QStringLiteral("wagemain.exe"), true);
+    killTask(QStringLiteral("wagemain.exe"), true);
     // 4.
     setBusyCursor(true);
     Btn_Cancel->setText(QStringLiteral("中断升级"));
@@ -269,10 +269,8 @@ void TFrm_Main::IdHTTP1Work(qint64 done)
         // Redrawing for every received block would cost more than the transfer itself.
         const qint64 now = monotonicMs();
         const bool complete = PB_Cur->maximum() > 0 && done / m_barScale >= PB_Cur->maximum();
-        if (m_lastWorkUpdate >= 0 && now - m_lastWorkUpdate < 40 && !complete) {
-            QCoreApplication::processEvents();
+        if (m_lastWorkUpdate >= 0 && now - m_lastWorkUpdate < 40 && !complete)
             return;
-        }
         m_lastWorkUpdate = now;
         PB_Cur->setValue(static_cast<int>(qMin<qint64>(done / m_barScale, std::numeric_limits<int>::max())));
         const QString kb = QString::number(done / 1024);
@@ -298,14 +296,16 @@ void TFrm_Main::IdHTTP1WorkEnd()
 
 void TFrm_Main::Btn_CancelClick()
 {
-    if (Btn_Cancel->text() == QLatin1String("退出")) {
-        if (updater::KillTask(QStringLiteral("wagemain.exe"), false) == 0 && programFileExists(QStringLiteral("wagemain.exe")))
+    if (Btn_Cancel->text() == QStringLiteral("退出")) {
+        if (killTask(QStringLiteral("wagemain.exe"), false) == 0 && programFileExists(QStringLiteral("wagemain.exe")))
             startProgram(QStringLiteral("wagemain.exe"));
         close();
         return;
     }
     if (wage::prompt().question(QStringLiteral("文件还没有下载完毕，确认要中断吗？"), wage::systemCaption())) {
         m_abort = true;
+        // A server that has stopped sending brings no further block: stop the transfer now.
+        IdHTTP1.cancel();
         close();
     }
 }
