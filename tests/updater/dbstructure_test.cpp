@@ -1,5 +1,6 @@
 // The structure checks on both dialects and the one-shot script Autoupdate.ini.
 #include "dbstructure.h"
+#include "updaterfixture.h"
 
 #include "core/textcodec.h"
 #include "db/connection.h"
@@ -23,6 +24,7 @@ void makeHostTables(wage::Connection &c)
 
 TEST(CheckDatabaseStructure, AddsWhatIsMissingOnceOnBothDialects)
 {
+    SKIP_WITHOUT_TOP();
     for (const auto dialect : {wage::Dialect::Access, wage::Dialect::MsSql}) {
         wagetest::ProgramDirFixture dir;
         wage::Connection c;

@@ -119,6 +119,7 @@ TEST_F(StartUp, VersionDecisionIsNumeric)
 
 TEST_F(StartUp, UserLookupConfirmationAndStructureChecksOnAccess)
 {
+    SKIP_WITHOUT_TOP();
     makeDatabase();
     installHost("4.40.2.10");
     installLinkcfg();
@@ -141,6 +142,7 @@ TEST_F(StartUp, UserLookupConfirmationAndStructureChecksOnAccess)
 
 TEST_F(StartUp, AutoAndLowerCaseAutoOnSqlServer)
 {
+    SKIP_WITHOUT_TOP();
     const QString db = dir.file("wage.db");
     makeDatabase(db, true);
     writeIni({{"connectionstr", "MSSQL#file:" + db}});

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtEndian>
 
@@ -114,4 +115,18 @@ void UpdaterFixture::shot(QWidget *window, const QString &name)
         return;
     QDir().mkpath(folder);
     window->grab().save(folder + "/" + name);
+}
+
+bool engineRunsTop()
+{
+    QTemporaryDir tmp;
+    wage::Connection c;
+    try {
+        c.openFile(tmp.filePath("probe.db"), wage::Dialect::Access);
+        c.execute("create table probe (a int)");
+        c.query("select top 1 * from probe");
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
