@@ -2,6 +2,7 @@
 
 #include "db/datasetwriter.h"
 #include "db/datasource.h"
+#include "db/sqldates.h"
 #include "db/sqltranslate.h"
 
 #include <QHash>
@@ -311,10 +312,11 @@ struct Dataset::Private {
             return QVariant();
         const FieldKind kind = fields[index].kind;
         const bool embedded = connection && connection->isEmbedded();
+        // The embedded engine keeps dates as text in one stored form; so does the client row.
         if (value.typeId() == QMetaType::QDateTime)
-            return embedded ? QVariant(value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : value;
+            return embedded ? QVariant(sql::storedDate(value.toDateTime())) : value;
         if (value.typeId() == QMetaType::QDate)
-            return embedded ? QVariant(value.toDate().toString(Qt::ISODate)) : value;
+            return embedded ? QVariant(sql::storedDateOnly(value.toDate())) : value;
         if (value.typeId() == QMetaType::QString) {
             const QString s = value.toString();
             switch (kind) {
@@ -332,10 +334,14 @@ struct Dataset::Private {
                     return QVariant(qlonglong(d));
                 return QVariant(d);
             }
-            case FieldKind::DateTime:
+            case FieldKind::DateTime: {
                 if (s.trimmed().isEmpty())
                     return QVariant();
+                QDateTime parsed;
+                if (embedded && sql::parseDateText(s.trimmed(), &parsed))
+                    return sql::storedDate(parsed);
                 return value;
+            }
             default:
                 return value;
             }

@@ -1,5 +1,7 @@
 #include "db/datasetwriter.h"
 
+#include "db/sqldates.h"
+
 #include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -15,6 +17,8 @@ DatasetWriter::~DatasetWriter() = default;
 void DatasetWriter::reset()
 {
     m_statements.clear();
+    m_shapes.clear();
+    m_locating.clear();
     m_signature.clear();
     m_table.clear();
     m_columns.clear();
@@ -155,6 +159,7 @@ void DatasetWriter::describe(Connection *connection, const QString &table, const
         }
     }
     m_keyFields = key;
+    m_locating = locatingFields();
 }
 
 QString DatasetWriter::quoted(const QString &name) const
@@ -173,10 +178,10 @@ QVariant DatasetWriter::bindable(const QVariant &value) const
 {
     if (!value.isValid() || value.isNull())
         return QVariant(QMetaType::fromType<QString>());
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QDate && m_embedded)
+        return sql::storedDateOnly(value.toDate());
     if (value.typeId() == QMetaType::QDateTime && m_embedded)
-        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return sql::storedDate(value.toDateTime());
     return value;
 }
 
@@ -186,35 +191,37 @@ void DatasetWriter::requireTable(const QString &what) const
         throw DbError(QStringLiteral("无法%1：查询没有可写回的数据表").arg(what), QString());
 }
 
-QString DatasetWriter::whereClause(const QVariantList &original, QVariantList &binds) const
+QList<int> DatasetWriter::locatingFields() const
+{
+    if (!m_keyFields.isEmpty())
+        return m_keyFields;
+    // No key: the row is the one whose every column still holds what was read.
+    QList<int> out;
+    for (int f = 0; f < m_fieldColumn.size(); ++f) {
+        const int c = m_fieldColumn[f];
+        if (c >= 0 && !(m_columns[c].blob && !m_embedded))
+            out.append(f);
+    }
+    return out;
+}
+
+void DatasetWriter::whereBinds(const QVariantList &original, QByteArray &shape, QVariantList &binds) const
+{
+    shape.append('W');
+    for (int f : m_locating) {
+        const QVariant &v = original.value(f);
+        shape.append(v.isNull() ? 'n' : 'v');
+        if (!v.isNull())
+            binds.append(bindable(v));
+    }
+}
+
+QString DatasetWriter::whereText(const QVariantList &original) const
 {
     QStringList parts;
-    if (!m_keyFields.isEmpty()) {
-        for (int f : m_keyFields) {
-            const QVariant &v = original.value(f);
-            const QString col = quoted(m_columns[m_fieldColumn[f]].name);
-            if (v.isNull()) {
-                parts.append(col + QLatin1String(" IS NULL"));
-            } else {
-                parts.append(col + QLatin1String("=?"));
-                binds.append(bindable(v));
-            }
-        }
-    } else {
-        // No key: the row is the one whose every column still holds what was read.
-        for (int f = 0; f < m_fieldColumn.size(); ++f) {
-            const int c = m_fieldColumn[f];
-            if (c < 0 || (m_columns[c].blob && !m_embedded))
-                continue;
-            const QVariant &v = original.value(f);
-            const QString col = quoted(m_columns[c].name);
-            if (v.isNull()) {
-                parts.append(col + QLatin1String(" IS NULL"));
-            } else {
-                parts.append(col + QLatin1String("=?"));
-                binds.append(bindable(v));
-            }
-        }
+    for (int f : m_locating) {
+        const QString col = quoted(m_columns[m_fieldColumn[f]].name);
+        parts.append(original.value(f).isNull() ? col + QLatin1String(" IS NULL") : col + QLatin1String("=?"));
     }
     return parts.join(QLatin1String(" AND "));
 }
@@ -311,43 +318,61 @@ void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
 
 int DatasetWriter::updateRow(const QVariantList &original, const QVariantList &values, const QVector<bool> &dirty)
 {
-    QStringList sets;
+    // The statement depends only on which fields changed and which located values are NULL:
+    // its text is made once per shape and the prepared statement reused.
+    QByteArray shape;
+    shape.reserve(dirty.size() + m_fieldColumn.size() + 1);
+    shape.append('U');
     QVariantList binds;
-    bool anyDirty = false;
+    bool anyDirty = false, anySet = false;
     for (int f = 0; f < dirty.size(); ++f) {
-        if (!dirty[f])
-            continue;
-        anyDirty = true;
         const int c = m_fieldColumn.value(f, -1);
-        if (c < 0 || m_columns[c].identity)
-            continue;
-        sets.append(quoted(m_columns[c].name) + QLatin1String("=?"));
-        binds.append(bindable(values.value(f)));
+        const bool set = dirty[f] && c >= 0 && !m_columns[c].identity;
+        anyDirty = anyDirty || dirty[f];
+        anySet = anySet || set;
+        shape.append(set ? '1' : '0');
+        if (set)
+            binds.append(bindable(values.value(f)));
     }
-    if (sets.isEmpty()) {
+    if (!anySet) {
         if (anyDirty && !canWrite())
             requireTable(QStringLiteral("保存修改"));
         return 1;   // only fields outside the table changed: nothing to write
     }
-    const QString where = whereClause(original, binds);
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoted(m_table), sets.join(QLatin1Char(',')), where);
-    if (where.isEmpty())
-        throw DbError(QStringLiteral("无法定位要更新的记录"), sql);
-    const int n = run(sql, binds);
+    whereBinds(original, shape, binds);
+    auto it = m_shapes.constFind(shape);
+    if (it == m_shapes.constEnd()) {
+        QStringList sets;
+        for (int f = 0; f < dirty.size(); ++f)
+            if (shape[f + 1] == '1')
+                sets.append(quoted(m_columns[m_fieldColumn[f]].name) + QLatin1String("=?"));
+        const QString where = whereText(original);
+        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoted(m_table), sets.join(QLatin1Char(',')), where);
+        if (where.isEmpty())
+            throw DbError(QStringLiteral("无法定位要更新的记录"), sql);
+        it = m_shapes.insert(shape, sql);
+    }
+    const int n = run(it.value(), binds);
     if (n == 0)
-        throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), sql);
+        throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), it.value());
     return n;
 }
 
 int DatasetWriter::deleteRow(const QVariantList &original)
 {
     requireTable(QStringLiteral("删除记录"));
+    QByteArray shape("D");
     QVariantList binds;
-    const QString where = whereClause(original, binds);
-    const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(m_table), where);
-    if (where.isEmpty())
-        throw DbError(QStringLiteral("无法定位要删除的记录"), sql);
-    return run(sql, binds);
+    whereBinds(original, shape, binds);
+    auto it = m_shapes.constFind(shape);
+    if (it == m_shapes.constEnd()) {
+        const QString where = whereText(original);
+        const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoted(m_table), where);
+        if (where.isEmpty())
+            throw DbError(QStringLiteral("无法定位要删除的记录"), sql);
+        it = m_shapes.insert(shape, sql);
+    }
+    return run(it.value(), binds);
 }
 
 } // namespace wage

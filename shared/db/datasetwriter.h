@@ -51,7 +51,9 @@ private:
         bool blob = false;
     };
     QString quoted(const QString &name) const;
-    QString whereClause(const QVariantList &original, QVariantList &binds) const;
+    QList<int> locatingFields() const;
+    void whereBinds(const QVariantList &original, QByteArray &shape, QVariantList &binds) const;
+    QString whereText(const QVariantList &original) const;
     QSqlQuery &prepared(const QString &sql);
     int run(const QString &sql, const QVariantList &binds, QVariant *insertId = nullptr);
     QVariant bindable(const QVariant &value) const;
@@ -65,7 +67,9 @@ private:
     QVector<int> m_fieldColumn;   // field -> column, -1 when not in the table
     QList<int> m_keyFields;       // field indexes of the key in effect
     int m_identityField = -1;
+    QList<int> m_locating;        // fields of the WHERE clause: the key, or every column
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    QHash<QByteArray, QString> m_shapes;   // statement text by shape
 };
 
 } // namespace wage

@@ -79,6 +79,13 @@ TEST(Dataset, NavigationEditPostCancelAndDelete)
     EXPECT_EQ(check.fieldByName("pic").asBytes(), pic);
     EXPECT_TRUE(check.fieldByName("qty").isNull());
 
+    // Dates keep the engine's one stored form, whatever form they were given in.
+    ds.setValue("made", "2026/4/2");
+    ds.post();
+    EXPECT_EQ(db.count("select count(*) from f_ijpn where made='2026-04-02'"), 1);
+    ds.setValue("made", QDateTime(QDate(2026, 4, 1), QTime(9, 0)));
+    ds.post();
+
     // Cancel restores the values; nothing is written.
     ds.fieldByName("ip_name").setAsString("作废");
     EXPECT_TRUE(ds.modified());
