@@ -29,8 +29,8 @@ void DatasetWriter::reset()
 
 void DatasetWriter::finish()
 {
-    for (auto &q : m_statements)
-        q->finish();
+    // A closed dataset holds no statement of the connection, which may then close freely.
+    m_statements.clear();
 }
 
 QString DatasetWriter::declaredType(int field) const
@@ -228,6 +228,12 @@ QString DatasetWriter::whereText(const QVariantList &original) const
 
 QSqlQuery &DatasetWriter::prepared(const QString &sql)
 {
+    // A connection closed and opened again has a new driver; statements of the old one are dead.
+    const QSqlDriver *driver = m_connection->database().driver();
+    if (driver != m_driver) {
+        m_statements.clear();
+        m_driver = driver;
+    }
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
         auto q = std::make_shared<QSqlQuery>(m_connection->database());

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 #include <QVector>
@@ -20,7 +21,7 @@ public:
 
     // Drops the description and the prepared statements.
     void reset();
-    // Releases the prepared statements' cursors (they stay prepared).
+    // Drops the prepared statements; the description stays.
     void finish();
 
     // Matches the dataset's fields (by name, without regard to case) with the base table's
@@ -70,6 +71,7 @@ private:
     QList<int> m_locating;        // fields of the WHERE clause: the key, or every column
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     QHash<QByteArray, QString> m_shapes;   // statement text by shape
+    const QSqlDriver *m_driver = nullptr;
 };
 
 } // namespace wage
