@@ -1,6 +1,8 @@
 // The main window's components and the small handlers that only concern them.
 #include "frm_main.h"
 
+#include <QDialog>
+
 #include "processes.h"
 
 #include "core/errlog.h"
@@ -182,6 +184,7 @@ TFrm_Main::TFrm_Main(const QStringList &parameters, QWidget *parent)
     buildWindow();
     killApplication = [] { KillApplication(false); };
     startProgram = [](const QString &fileName) { return updater::StartProgram(fileName); };
+    showModal = [](QDialog *window) { window->exec(); };
     killTask = [](const QString &programName, bool kill) { return updater::KillTask(programName, kill); };
 }
 
@@ -330,6 +333,11 @@ void TFrm_Main::buildWindow()
 
     connect(btn_Update, &QPushButton::clicked, this, &TFrm_Main::btn_UpdateClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFrm_Main::Btn_CancelClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFrm_Main::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TFrm_Main::BitBtn2Click);
+    connect(Button1, &QPushButton::clicked, this, &TFrm_Main::Button1Click);
+    connect(ListView2, &QTreeWidget::itemClicked, this, &TFrm_Main::ListView2Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TFrm_Main::PageControl1Change);
 }
 
 TFrm_Main::~TFrm_Main()

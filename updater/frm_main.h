@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -89,6 +90,12 @@ public:
     void btn_UpdateClick();
     void Btn_CancelClick();
     void StatusBar1DrawPanel(int index, const QRect &rect);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Button1Click();
+    void ListView2Click();
+    void PageControl1Change(int index);
+    void LoadWebImage(const QString &address);
 
     // Steps, public for the tests that drive them one by one.
     bool ConnectDatabase();
@@ -128,6 +135,8 @@ public:
     // How the process ends and how programs are started; tests replace them.
     std::function<void()> killApplication;
     std::function<bool(const QString &fileName)> startProgram;
+    // Shows a window modally (the news and document-management windows).
+    std::function<void(QDialog *)> showModal;
     std::function<int(const QString &programName, bool kill)> killTask;
 
     // Components, named as the window's designer names them.

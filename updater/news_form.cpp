@@ -16,7 +16,6 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -191,11 +190,4 @@ bool TForm_RL::eventFilter(QObject *watched, QEvent *event)
         StatusBar1DrawPanel(2, m_panels.at(2)->geometry());
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void ShowNewsWindow(QWidget *parent)
-{
-    TForm_RL form(parent);
-    QTimer::singleShot(0, &form, [&form] { form.WebBrowser1->navigate(QUrl(wage::vendorUrl(QStringLiteral("products.htm")))); });
-    form.exec();
 }

@@ -53,6 +53,3 @@ protected:
 private:
     QList<QWidget *> m_panels;
 };
-
-// BitBtn1 "最新动态": a news window on the vendor's "products.htm", shown modally and freed.
-void ShowNewsWindow(QWidget *parent);

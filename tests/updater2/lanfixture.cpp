@@ -2,56 +2,37 @@
 
 #include "core/textcodec.h"
 #include "testdir.h"
+#include "updaterfixture.h"
+#include "ziptools.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <zip.h>
 
 namespace lantest {
 
 QByteArray hostProgramWithVersion(const QString &version)
 {
-    QFile f(wagetest::builtAppDir() + QStringLiteral("/wagemain.exe"));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = f.readAll();
-    const int at = bytes.indexOf("WFVR");
-    const QStringList parts = version.split(QLatin1Char('.'));
-    for (int i = 0; i < 4 && at >= 0; ++i) {
-        const quint32 v = parts.value(i).toUInt();
-        for (int b = 0; b < 4; ++b)
-            bytes[at + 4 + i * 4 + b] = char((v >> (8 * b)) & 0xff);
-    }
-    return bytes;
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("wagemain.exe"));
+    QFile::copy(wagetest::builtAppDir() + QStringLiteral("/wagemain.exe"), path);
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+    setFileVersion(path, version);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QByteArray zipOf(const QList<QPair<QString, QByteArray>> &entries)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_t *archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
-    zip_source_keep(buffer);
-    for (const auto &entry : entries) {
-        const QByteArray copy = entry.second;
-        void *data = malloc(size_t(copy.size()) + 1);
-        memcpy(data, copy.constData(), size_t(copy.size()));
-        zip_source_t *source = zip_source_buffer(archive, data, zip_uint64_t(copy.size()), 1);
-        zip_file_add(archive, entry.first.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-    }
-    zip_close(archive);
-    QByteArray out;
-    if (zip_source_open(buffer) == 0) {
-        char chunk[65536];
-        zip_int64_t n;
-        while ((n = zip_source_read(buffer, chunk, sizeof chunk)) > 0)
-            out.append(chunk, int(n));
-        zip_source_close(buffer);
-    }
-    zip_source_free(buffer);
-    return out;
+    QList<updatertest::ZipEntry> list;
+    for (const auto &entry : entries)
+        list.append({entry.first.toUtf8(), entry.second, true, 0});
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(QStringLiteral("p.zip"));
+    updatertest::makeZip(path, list);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void Workstation::write(const QString &name, const QByteArray &bytes) const
