@@ -179,6 +179,10 @@ QString elfVersion(const Bytes &b)
         if (!b.u64(shoff + 0x20, &count) || count > b.size() / shentsize)
             return QString();
     }
+    // A file cut short loses its section table (it sits at the end): the whole table must be
+    // there before any entry counts.
+    if (!b.has(shoff, count * shentsize))
+        return QString();
     quint32 strIndex = shstrndx;
     if (shstrndx == 0xFFFF && !b.u32(shoff + 0x28, &strIndex))
         return QString();
