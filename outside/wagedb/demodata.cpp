@@ -18,7 +18,7 @@ const char *const kGivenNames[] = {"伟", "芳", "娜", "秀英", "敏", "静", 
                                    "艳", "杰", "娟", "涛", "明", "超", "秀兰", "霞", "平", "刚", "桂英", "建华"};
 const char *const kDepartments[] = {"印刷车间", "成型车间", "包装车间"};
 const struct {
-    const char *name, *spec;
+    const char *name, *gvge;
 } kProducts[] = {
     {"五层瓦楞纸箱", "600x400x400"}, {"三层瓦楞纸箱", "400x300x250"}, {"彩印礼品盒", "300x200x80"},
     {"飞机盒", "250x180x60"},       {"牛皮纸手提袋", "320x110x250"}, {"天地盖", "350x250x100"},
@@ -35,7 +35,7 @@ struct Process {
 };
 struct Product {
     int id;
-    QString no, name, spec;
+    QString no, name, gvge;
     QList<Process> processes;
 };
 struct Line {
@@ -119,8 +119,8 @@ void insertMasterData(Connection *c, const DemoSize &size, std::mt19937 &rng)
     for (int i = 0; i < size.products; ++i) {
         const auto &t = kProducts[i % std::size(kProducts)];
         const QString name = i < int(std::size(kProducts)) ? u(t.name) : u(t.name) + QString::number(i / std::size(kProducts) + 1);
-        c->execute(QStringLiteral("insert into f_ijpn (ip_no,ip_name,ip_gvge) values (:no,:name,:spec)"),
-                   {{"no", QStringLiteral("CP%1").arg(i + 1, 3, 10, QLatin1Char('0'))}, {"name", name}, {"spec", u(t.spec)}});
+        c->execute(QStringLiteral("insert into f_ijpn (ip_no,ip_name,ip_gvge) values (:no,:name,:gvge)"),
+                   {{"no", QStringLiteral("CP%1").arg(i + 1, 3, 10, QLatin1Char('0'))}, {"name", name}, {"gvge", u(t.gvge)}});
         const int id = c->query(QStringLiteral("select max(ip_id) from f_ijpn")).rows[0][0].toInt();
         QStringList chain;
         const int steps = 3 + pick(3);
@@ -157,8 +157,8 @@ void insertMasterData(Connection *c, const DemoSize &size, std::mt19937 &rng)
                                     .rows[0][0].toDouble();
             const double qty = 100.0 * (5 + pick(196));
             c->execute(QStringLiteral("insert into f_pcmx (pc_id,ip_no,ip_name,ip_gvge,g_ph,pc_dhul,ip_dwsccb,ip_jhsccb) "
-                                      "values (:pc,:no,:name,:spec,:ph,:qty,:unit,:plan)"),
-                       {{"pc", pcId}, {"no", prod.rows[0][0]}, {"name", prod.rows[0][1]}, {"spec", prod.rows[0][2]},
+                                      "values (:pc,:no,:name,:gvge,:ph,:qty,:unit,:plan)"),
+                       {{"pc", pcId}, {"no", prod.rows[0][0]}, {"name", prod.rows[0][1]}, {"gvge", prod.rows[0][2]},
                         {"ph", QStringLiteral("PH%1%2").arg(made.toString(QStringLiteral("yyMMdd"))).arg(l + 1, 2, 10, QLatin1Char('0'))},
                         {"qty", qty}, {"unit", money(unit)}, {"plan", money(unit * qty)}});
         }
@@ -217,10 +217,10 @@ void insertSystemData(Connection *c, const DemoSize &size, std::mt19937 &rng)
         const Worker &w = cat.workers[pick(cat.workers.size())];
         const double qty = 10.0 * (5 + pick(80));
         SqlParams params{{"d", dateValue(c, size.lastDay.addDays(-pick(20)))}, {"no", w.no}, {"name", w.name},
-                         {"ip", p.no}, {"ipn", p.name}, {"spec", p.spec}, {"gno", g.no}, {"gname", g.name},
+                         {"ip", p.no}, {"ipn", p.name}, {"gvge", p.gvge}, {"gno", g.no}, {"gname", g.name},
                          {"q", qty}, {"price", g.price}, {"amount", money(qty * g.price)}};
         QString cols = QStringLiteral("riqi,ry_no,ry_name,ip_no,ip_name,ip_gvge,gsxu_no,ip_gsxu,ip_uuld,ip_djjw,jjje");
-        QString vals = QStringLiteral(":d,:no,:name,:ip,:ipn,:spec,:gno,:gname,:q,:price,:amount");
+        QString vals = QStringLiteral(":d,:no,:name,:ip,:ipn,:gvge,:gno,:gname,:q,:price,:amount");
         if (size.withDeptName) {
             cols += QStringLiteral(",dept_name");
             vals += QStringLiteral(",:dept");
@@ -270,7 +270,7 @@ int addPieceRecords(Connection *connection, int count, quint32 seed, const QDate
             q.bindValue(4, line.pcName);
             q.bindValue(5, p.no);
             q.bindValue(6, p.name);
-            q.bindValue(7, p.spec);
+            q.bindValue(7, p.gvge);
             q.bindValue(8, line.batch);
             q.bindValue(9, g.no);
             q.bindValue(10, g.name);

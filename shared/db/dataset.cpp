@@ -835,29 +835,16 @@ void Dataset::edit()
 
 void Dataset::append()
 {
-    d->checkActive();
-    if (d->readOnly)
-        throw DbError(QStringLiteral("数据集是只读的，不能新增"), d->commandText);
-    checkBrowseMode();
-    auto r = std::make_unique<DatasetRecord>();
-    r->id = d->nextId++;
-    for (int i = 0; i < d->fields.size(); ++i)
-        r->values.append(QVariant());
-    d->order.append(r.get());
-    d->view.append(r.get());
-    d->store.push_back(std::move(r));
-    d->current = d->view.size() - 1;
-    d->bof = d->eof = false;
-    d->dirty = QVector<bool>(d->fields.size(), false);
-    if (d->viewsLive())
-        emit rowInserted(d->current);
-    d->setState(Insert);
-    emit newRecord();
-    emit afterScroll();
-    emit dataChanged();
+    startNewRecord(false);
 }
 
 void Dataset::insert()
+{
+    startNewRecord(true);
+}
+
+// append() places the new record last, insert() before the current one.
+void Dataset::startNewRecord(bool beforeCurrent)
 {
     d->checkActive();
     if (d->readOnly)
@@ -867,10 +854,17 @@ void Dataset::insert()
     r->id = d->nextId++;
     for (int i = 0; i < d->fields.size(); ++i)
         r->values.append(QVariant());
-    const int at = d->current < 0 ? 0 : d->current;
-    DatasetRecord *before = d->view.value(at, nullptr);
-    d->view.insert(at, r.get());
-    d->order.insert(before ? d->order.indexOf(before) : d->order.size(), r.get());
+    int at;
+    if (beforeCurrent) {
+        at = d->current < 0 ? 0 : d->current;
+        DatasetRecord *before = d->view.value(at, nullptr);
+        d->view.insert(at, r.get());
+        d->order.insert(before ? d->order.indexOf(before) : d->order.size(), r.get());
+    } else {
+        d->order.append(r.get());
+        d->view.append(r.get());
+        at = d->view.size() - 1;
+    }
     d->store.push_back(std::move(r));
     d->current = at;
     d->bof = d->eof = false;

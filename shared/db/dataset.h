@@ -205,6 +205,7 @@ signals:
     void controlsEnabled();
 
 private:
+    void startNewRecord(bool beforeCurrent);
     friend class Field;
     struct Private;
     std::unique_ptr<Private> d;

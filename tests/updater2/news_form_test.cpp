@@ -14,40 +14,13 @@
 
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
+#include "jpegfixture.h"
 
 namespace {
 
 QByteArray blueJpeg(int w, int h)
 {
-    jpeg_compress_struct info;
-    jpeg_error_mgr err;
-    info.err = jpeg_std_error(&err);
-    jpeg_create_compress(&info);
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = w;
-    info.image_height = h;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    QByteArray row(w * 3, '\0');
-    while (info.next_scanline < info.image_height) {
-        for (int x = 0; x < w; ++x) {
-            row[x * 3] = char(40);
-            row[x * 3 + 1] = char(90 + (x * 100 / w));
-            row[x * 3 + 2] = char(200);
-        }
-        JSAMPROW r = reinterpret_cast<JSAMPROW>(row.data());
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    QByteArray bytes(reinterpret_cast<const char *>(out), int(size));
-    free(out);
-    return bytes;
+    return makeJpeg(w, h, false, [w](int x) { return qRgb(40, 90 + (x * 100 / w), 200); });
 }
 
 } // namespace

@@ -7,46 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
+#include "jpegfixture.h"
 
 namespace {
 
-// A JPEG made with libjpeg itself, so the test needs no image plug-in.
 QByteArray encodeJpeg(int width, int height, bool grey)
 {
-    jpeg_compress_struct info;
-    jpeg_error_mgr err;
-    info.err = jpeg_std_error(&err);
-    jpeg_create_compress(&info);
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    QByteArray row(width * info.input_components, '\0');
-    while (info.next_scanline < info.image_height) {
-        for (int x = 0; x < width; ++x) {
-            if (grey) {
-                row[x] = char(200);
-            } else {
-                row[x * 3] = char(220);   // red picture
-                row[x * 3 + 1] = char(30);
-                row[x * 3 + 2] = char(30);
-            }
-        }
-        JSAMPROW r = reinterpret_cast<JSAMPROW>(row.data());
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    QByteArray bytes(reinterpret_cast<const char *>(out), int(size));
-    free(out);
-    return bytes;
+    return makeJpeg(width, height, grey, [grey](int) { return grey ? qRgb(200, 0, 0) : qRgb(220, 30, 30); }, 95);
 }
 
 } // namespace

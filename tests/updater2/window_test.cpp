@@ -18,35 +18,13 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
-#include <jpeglib.h>
+#include "jpegfixture.h"
 
 namespace {
 
 QByteArray smallJpeg()
 {
-    jpeg_compress_struct info;
-    jpeg_error_mgr err;
-    info.err = jpeg_std_error(&err);
-    jpeg_create_compress(&info);
-    unsigned char *out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = 16;
-    info.image_height = 16;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    QByteArray row(48, char(120));
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW r = reinterpret_cast<JSAMPROW>(row.data());
-        jpeg_write_scanlines(&info, &r, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    QByteArray bytes(reinterpret_cast<const char *>(out), int(size));
-    free(out);
-    return bytes;
+    return makeJpeg(16, 16, false, [](int) { return qRgb(120, 120, 120); });
 }
 
 QMap<QString, QString> manifest(const QString &ver, const QString &updateVer)
