@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev googletest
   binutils-mingw-w64-x86-64
   python3 python3-aiosmtpd
+  libicu-dev libssl-dev ccache
   curl xvfb xauth imagemagick fonts-noto-cjk
 )
 missing=()
