@@ -230,6 +230,8 @@ TYggjForm::TYggjForm(QWidget *parent) : wage::PluginForm(parent)
     connect(ToolButton2, &QToolButton::clicked, this, &TYggjForm::ToolButton2Click);
     connect(Button1, &QPushButton::clicked, this, &TYggjForm::Button1Click);
     connect(MyNavigator1, &TMyNavigator::Click, this, &TYggjForm::MyNavigator1Click);
+    // The stored size wins over the layout's wishes.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
     resize(970, 533);
 }
 
