@@ -223,3 +223,41 @@ TEST(BatchpieceTest, LockedDatabaseLeavesNoHalfBatch)
     EXPECT_TRUE(b.host.prompt.shown.last().text.contains(QStringLiteral("撤销")));
     EXPECT_FALSE(b.host.db()->inTransaction());
 }
+
+TEST(BatchpieceTest, RegistryFormulasAndTheirErrors)
+{
+    // Template: 数量 100, 单价 0.5, 金额 999. A formula that cannot be computed is reported,
+    // the record keeps what was copied and the batch goes on.
+    const struct {
+        const char *formula;
+        double amount;
+        const char *error;
+    } cases[] = {
+        {"数量*单价", 50, nullptr},
+        {"(数量+单价)*2-数量/单价", 1, nullptr},
+        {"ip_uuld * 2 + -单价", 199.5, nullptr},
+        {"数量*折扣", 999, "折扣"},
+        {"数量/(单价-0.5)", 999, "除数为零"},
+        {"数量*(单价", 999, "括号"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.formula);
+        Batch b;
+        b.host.exec(QStringLiteral("update f_system set Field_jsgs='%1' where table_name='f_juar' and field_name='jjje'")
+                        .arg(QString::fromUtf8(c.formula)));
+        b.tick({QStringLiteral("002"), QStringLiteral("003")});
+        b.form.SpeedButton1->click();
+        EXPECT_EQ(b.count(), 3);
+        const wage::QueryResult r = b.host.db()->query(QStringLiteral("select jjje from f_juar where ry_no<>'001'"));
+        ASSERT_EQ(r.rows.size(), 2);
+        for (const QVariantList &row : r.rows)
+            EXPECT_DOUBLE_EQ(row.value(0).toDouble(), c.amount);
+        int errors = 0;
+        for (const wage::PromptRecord &p : b.host.prompt.shown)
+            errors += p.kind == wage::PromptKind::Error ? 1 : 0;
+        EXPECT_EQ(errors, c.error ? 2 : 0) << b.host.prompt.texts().join(QLatin1Char('|')).toStdString();
+        if (c.error)
+            EXPECT_TRUE(b.host.prompt.shown.last().text.contains(QString::fromUtf8(c.error)));
+        EXPECT_EQ(b.form.MSNPopUp1->Text, QStringLiteral(" 批量更新完成。"));
+    }
+}
