@@ -154,6 +154,9 @@ void TPlxzForm::fill(const QString &sql)
     m_workers.clear();
     QStringList rows;
     try {
+        // A database without workers gives an empty list; only a failing query is logged.
+        if (!TableExists(QStringLiteral("f_rfyr"), connection))
+            return;
         rows = GetSqlList(sql, connection);
     } catch (const std::exception &e) {
         try {
