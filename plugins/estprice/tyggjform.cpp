@@ -252,6 +252,8 @@ void TYggjForm::SetUpData()
     DBGridEh1->setDataSource(DataSource2);
     try {
         ADOQuery1->open();
+        // The navigator follows the data source the grid has now.
+        MyNavigator1->setGrid(DBGridEhL);
         DisGrid(QStringLiteral("f_ipgx"), userName, DataSource1, connection, DBGridEhL);
         DBGridEhL->setFrozenCols(2);
         DBGridEhL->setFooterSums(true, {QStringLiteral("ip_djjw")});
