@@ -148,6 +148,7 @@ TJJXXForm::TJJXXForm(QWidget *parent) : wage::PluginForm(parent)
     grid->addLayout(col2, 0, 2);
 
     auto *bottom = new QHBoxLayout;
+    bottom->setContentsMargins(8, 0, 4, 4);
     auto *note = new QLabel(QStringLiteral("本页设置重新进入模块生效"), this);
     note->setObjectName(QStringLiteral("Label3"));
     note->setStyleSheet(QStringLiteral("color: red;"));
