@@ -203,7 +203,6 @@ void TJJXXForm::LoadSwitches()
     Connection *c = connection;
     if (!c)
         return;
-    m_loading = true;
     try {
         if (GetSqli(QStringLiteral("select count(*) from tempconfig where key_name='jijmopen_mode'"), c) > 0) {
             RadioGroup0->setItemIndex(wage::readSwitch(c, QStringLiteral("jijmopen_mode")));
@@ -227,7 +226,6 @@ void TJJXXForm::LoadSwitches()
         } catch (...) {
         }
     }
-    m_loading = false;
     CheckBox6->setChecked(false);
 }
 

@@ -62,5 +62,4 @@ private:
     void storeStatisticsMode();
     void rewardEnvironment(bool rewardOn);
     void dailyWageColumns();
-    bool m_loading = false;
 };
