@@ -1,6 +1,21 @@
 // Alert.dll: ShowModMess shows a message without blocking its caller; SetConn keeps the
-// caller's connection. With WAGE_ALERT_LOG set, every call is also appended to AlertCalls.log
-// beside the DLL (UTF-8, one tab-separated line per call) so that tests can see it.
+// caller's connection. With WAGE_ALERT_LOG set, every message call is also appended to
+// AlertCalls.log beside the DLL (UTF-8, one tab-separated line per call) so that tests can see it.
+//
+// For the batch entry: Get_calculate computes a field of the current record from its registry
+// formula (f_system.Field_jsgs, written with field captions); GetdataLimit answers whether the
+// table already holds the number of records that section [Alert], key DataLimit, of the
+// Usertem.ini beside the DLL allows (no key or 0: no limit).
+#include "formula.h"
+
+#include "core/appdir.h"
+#include "core/inifile.h"
+#include "core/strutil.h"
+#include "core/wageerror.h"
+#include "db/connection.h"
+#include "db/dataset.h"
+
+#include <QRegularExpression>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -60,4 +75,70 @@ extern "C" __attribute__((visibility("default"))) void SetConn(void *connection)
 {
     g_connection = connection;
     logCall(QStringLiteral("SetConn\t") + (connection ? QStringLiteral("set") : QStringLiteral("null")));
+}
+
+namespace {
+
+bool plainTableName(const QString &table)
+{
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return name.match(table).hasMatch();
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) bool GetdataLimit(wage::Dataset *, const char *table,
+                                                                    wage::Connection *connection)
+{
+    try {
+        const wage::IniFile ini(wage::resolveIn(ownDirectory(), QStringLiteral("Usertem.ini")));
+        const int limit = ini.value(QStringLiteral("Alert"), QStringLiteral("DataLimit")).trimmed().toInt();
+        if (limit <= 0 || !connection)
+            return false;
+        const QString t = fromGbk(table);
+        if (!plainTableName(t))
+            return true;
+        const wage::QueryResult r = connection->query(QStringLiteral("select count(*) from ") + t);
+        return !r.rows.isEmpty() && r.rows.first().value(0).toLongLong() >= limit;
+    } catch (const std::exception &) {
+        // Unable to count: no further record.
+        return true;
+    }
+}
+
+// Raises WageError when the formula cannot be computed; the caller shows the message.
+extern "C" __attribute__((visibility("default"))) void Get_calculate(wage::Dataset *dataset, const wage::Field *field,
+                                                                     const char *table, wage::Connection *connection)
+{
+    if (!dataset || !field || !field->isValid() || !connection)
+        return;
+    const wage::QueryResult reg = connection->query(
+        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"),
+        {{QStringLiteral(":t"), fromGbk(table)}});
+    QString formula;
+    for (const QVariantList &row : reg.rows) {
+        if (TrimText(row.value(0).toString()).compare(field->name(), Qt::CaseInsensitive) == 0) {
+            formula = TrimText(row.value(2).toString());
+            break;
+        }
+    }
+    if (formula.isEmpty())
+        return;
+    auto valueOf = [&](const QString &name, double *value) {
+        QString fieldName;
+        for (const QVariantList &row : reg.rows) {
+            if (TrimText(row.value(1).toString()) == name) {
+                fieldName = TrimText(row.value(0).toString());
+                break;
+            }
+        }
+        if (fieldName.isEmpty())
+            fieldName = name;
+        const wage::Field f = dataset->findField(fieldName);
+        if (!f.isValid())
+            return false;
+        *value = f.asFloat();
+        return true;
+    };
+    field->setValue(alert::evaluateFormula(formula, valueOf));
 }

@@ -13,9 +13,17 @@ protected:
     wage::PluginForm *createForm() override { return new TYggjForm; }
     bool reshowChecksRight() const override { return false; }
 
-    void present(wage::PluginForm *form, const wage::PluginParams &, bool) override
+    void startUp(wage::PluginForm *form, const wage::PluginParams &params) override
+    {
+        form->userName = params.user();
+        static_cast<TYggjForm *>(form)->SetUpData();
+    }
+
+    void present(wage::PluginForm *form, const wage::PluginParams &, bool created) override
     {
         form->show();
+        if (created)
+            static_cast<TYggjForm *>(form)->PlaceWindow();
         form->raise();
     }
 
