@@ -6,6 +6,7 @@
 #include "db/datasource.h"
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
+#include "kit/disgrid.h"
 #include "kit/rights.h"
 #include "kit/sqlroutines.h"
 #include "priceadj/adjustsql.h"
@@ -50,6 +51,7 @@ void TGxtzForm::BitBtn2Click()
                     m_progress->showpress(3, 3, QStringLiteral("数据查询中 ....."));
                 throw;
             }
+            DisGrid(name, userName, DataSource1, connection, DBGrid1);
             GridColumnWidths(QStringLiteral("temp_gxtz"), DBGrid1, 0);
             GridColumnWidths(QStringLiteral("temp_tzimp"), DBGridEh_Imp, 0);
             ListBox1->clear();

@@ -100,6 +100,8 @@ TGxtzForm::TGxtzForm(const QString &versionLabel, Tprogress *progress, QWidget *
 
 TGxtzForm::~TGxtzForm()
 {
+    // The process list closes while the window is taken apart: no handler may run then.
+    disconnect(DataSource1, nullptr, this, nullptr);
     // The record grids show the host's data source, which outlives this window.
     if (DBGrid2)
         DBGrid2->setDataSource(nullptr);
