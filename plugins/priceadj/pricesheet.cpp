@@ -304,6 +304,10 @@ void TGxtzForm::sheetExecuteLines()
     m_stop = false;
     BatchTransaction batch(connection);
     m_sheetBatch = &batch;
+    // The record grids are reset once at the end rather than for every line.
+    ControlsOff still(hostDataset());
+    ProgressPacer pace(m_progress);
+    m_sheetPace = &pace;
     int counted = 0;
     const int stateColumn = F_PriceAdjust->fieldIndex(QStringLiteral("Active_state"));
     try {
@@ -344,6 +348,7 @@ void TGxtzForm::sheetExecuteLines()
         // Records are posted one by one, so each holds its old or its new price; what the
         // database took before the failure is kept.
         m_sheetBatch = nullptr;
+        m_sheetPace = nullptr;
         cancelPending(F_PriceAdjust);
         cancelPendingHostEdit();
         try {
@@ -365,6 +370,8 @@ void TGxtzForm::sheetExecuteLines()
         return;
     }
     m_sheetBatch = nullptr;
+    m_sheetPace = nullptr;
+    closeProgress(m_progress);
     SpeedButton1->hide();
     if (m_stop)
         return;
@@ -395,7 +402,8 @@ void TGxtzForm::ApplySheetLine(const QString &processNo, const QString &desc)
     batch->begin();
     const wage::Field target = ds->fieldByName(field);
     const int lockedField = ds->fieldIndex(QStringLiteral("locked"));
-    ProgressPacer pace(m_progress);
+    ProgressPacer ownPace(m_progress);
+    ProgressPacer &pace = m_sheetPace ? *m_sheetPace : ownPace;
     const int total = ds->recordCount();
     {
         ControlsOff still(ds);
@@ -432,9 +440,10 @@ void TGxtzForm::ApplySheetLine(const QString &processNo, const QString &desc)
             }
         }
     }
-    if (batch == &own)
+    if (batch == &own) {
         batch->commit();
-    closeProgress(m_progress);
+        closeProgress(m_progress);
+    }
     AlertMess(QStringLiteral("调整工价"), QStringLiteral("产品工序：%1 ，记录更新 %2 ").arg(processNo).arg(changed));
 }
 

@@ -119,7 +119,7 @@ void TGxtzForm::buildSinglePage()
 
     // Upper panel: condition on the left, process list and sheet on the right.
     auto *upper = named(new QWidget, "Panel1");
-    upper->setFixedHeight(241);
+    upper->setMinimumHeight(241);
     auto *upperRow = new QHBoxLayout(upper);
     upperRow->setContentsMargins(0, 0, 0, 0);
     GroupBox1 = named(new QGroupBox(QStringLiteral("1、设置调整工价的条件")), "GroupBox1");
@@ -194,7 +194,9 @@ void TGxtzForm::buildSinglePage()
     mid->addWidget(GroupBox_Base);
     mid->addWidget(GroupBox_Hist);
     split->addWidget(middle);
+    split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
+    split->setSizes({241, 1000});
     page->addWidget(split, 1);
 
     // Bottom panel: the adjustment itself. Positions inside the group are fixed because the
@@ -209,12 +211,12 @@ void TGxtzForm::buildSinglePage()
     ComboBox2->setPlaceholderText(QStringLiteral("选择项目"));
     ComboBox2->setGeometry(10, 28, 150, 22);
     auto *valueLabel = named(new QLabel(QStringLiteral("调整为："), GroupBox4), "Label_LEdit1");
-    valueLabel->setGeometry(170, 12, 80, 16);
+    valueLabel->setGeometry(170, 30, 60, 18);
     LEdit1 = named(new QLineEdit(GroupBox4), "LEdit1");
-    LEdit1->setGeometry(170, 28, 110, 22);
+    LEdit1->setGeometry(230, 28, 100, 22);
     valueLabel->setBuddy(LEdit1);
     BitBtn7 = named(new QPushButton(QStringLiteral("调整"), GroupBox4), "BitBtn7");
-    BitBtn7->setGeometry(290, 26, 75, 26);
+    BitBtn7->setGeometry(340, 26, 75, 26);
     CheckBox1 = named(new QCheckBox(QStringLiteral("基础资料同步调整"), GroupBox4), "CheckBox1");
     CheckBox1->setGeometry(10, 62, 150, 20);
     BitBtn8 = named(new QPushButton(QStringLiteral("选项设置"), GroupBox4), "BitBtn8");
@@ -222,7 +224,7 @@ void TGxtzForm::buildSinglePage()
     RadioGroup2 = new priceadj::RadioGroup(QStringLiteral("调整的记录范围"),
                                            {QStringLiteral("显示的全部记录"), QStringLiteral("选中的记录")}, 1, GroupBox4);
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
-    RadioGroup2->setGeometry(480, 12, 150, 76);
+    RadioGroup2->setGeometry(480, 16, 150, 76);
     SpeedButton1 = named(new QToolButton(GroupBox4), "SpeedButton1");
     SpeedButton1->setText(QStringLiteral("停止"));
     SpeedButton1->setGeometry(640, 24, 48, 48);
@@ -299,12 +301,12 @@ void TGxtzForm::buildGlobalPage()
     Label_Equals->setGeometry(140, 56, 14, 18);
     ComboBox4 = named(new QComboBox(GroupBox6), "ComboBox4");
     ComboBox4->setPlaceholderText(QStringLiteral("字段名称"));
-    ComboBox4->setGeometry(158, 54, 110, 22);
+    ComboBox4->setGeometry(158, 54, 100, 22);
     ComboBox5 = named(new QComboBox(GroupBox6), "ComboBox5");
     ComboBox5->setPlaceholderText(QStringLiteral("选择运算符"));
     ComboBox5->addItems({QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("/")});
     ComboBox5->setCurrentIndex(-1);
-    ComboBox5->setGeometry(274, 54, 72, 22);
+    ComboBox5->setGeometry(262, 54, 86, 22);
     Edit2 = named(new QLineEdit(QStringLiteral("0"), GroupBox6), "Edit2");
     Edit2->setGeometry(352, 54, 120, 22);
     RadioGroup1 = new priceadj::RadioGroup(QStringLiteral("更新方式:"), {QStringLiteral("批量"), QStringLiteral("逐条")}, 1,

@@ -28,7 +28,7 @@ class Tprogress;
 #include "db/datasource.h"
 
 namespace wage { class DataGrid; }
-namespace priceadj { class BatchTransaction; class RadioGroup; }
+namespace priceadj { class BatchTransaction; class ProgressPacer; class RadioGroup; }
 
 class TGxtzForm : public wage::PluginForm {
     Q_OBJECT
@@ -184,6 +184,7 @@ private:
     bool m_stop = false;
     // The transaction of a sheet run, shared with ApplySheetLine while the run lasts.
     priceadj::BatchTransaction *m_sheetBatch = nullptr;
+    priceadj::ProgressPacer *m_sheetPace = nullptr;
     QWidget *m_singleChoiceHome = nullptr;
     QWidget *m_globalChoiceHome = nullptr;
     QWidget *m_globalFormulaHome = nullptr;
