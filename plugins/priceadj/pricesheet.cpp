@@ -320,7 +320,9 @@ void TGxtzForm::sheetExecuteLines()
             if (F_PriceAdjust->value(line, stateColumn).toString() == kValid) {
                 try {
                     const QString p = TrimText(F_PriceAdjust->value(QStringLiteral("gsxu_no")).toString());
-                    ShowProcessRecords(p);
+                    // Never the previous line's records under this line's price.
+                    if (!ShowProcessRecords(p))
+                        throw WageError(QStringLiteral("工序%1的记录无法读取").arg(p));
                     ApplySheetLine(p, desc);
                     F_PriceAdjust->setValue(QStringLiteral("Active_state"), kDone);
                     F_PriceAdjust->post();
@@ -408,8 +410,6 @@ void TGxtzForm::ApplySheetLine(const QString &processNo, const QString &desc)
     {
         ControlsOff still(ds);
         for (int row = qMax(0, ds->currentRow()); row < total; ++row) {
-            if (!rowDisplayed(DBGrid2, row))
-                continue;
             try {
                 if (lockedField >= 0 && TrimText(ds->value(row, lockedField).toString()).isEmpty()) {
                     ds->moveTo(row);

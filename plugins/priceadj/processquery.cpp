@@ -122,11 +122,12 @@ void TGxtzForm::DBGridEh1CellClick()
     ShowProcessRecords(currentProcessNo());
 }
 
-void TGxtzForm::ShowProcessRecords(const QString &processNo)
+bool TGxtzForm::ShowProcessRecords(const QString &processNo)
 {
     if (!ADOQuery1->isActive() || ADOQuery1->isEmpty())
-        return;
-    guarded(windowTitle(), [this, processNo] {
+        return false;
+    bool loaded = false;
+    guarded(windowTitle(), [this, processNo, &loaded] {
         const QString scope = TrimText(Getmodwhere(userName, QStringLiteral("f_jijm"), connection));
         const QString sql = processRecordsSql(scope, conditionText(), processNo, CheckBox3->isChecked());
         wage::Dataset *ds = hostDataset();
@@ -137,8 +138,10 @@ void TGxtzForm::ShowProcessRecords(const QString &processNo)
         ds->setCommandText(sql);
         ds->open();
         ds->first();
+        loaded = true;
         setStatusCount();
         if (connection->dialect() != wage::Dialect::Access)
             refillPriceLists(processNo);
     });
+    return loaded;
 }

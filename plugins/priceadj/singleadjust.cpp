@@ -23,6 +23,7 @@ using namespace priceadj;
 
 namespace {
 
+// As the sheet runs do: other workstations wait for at most one batch.
 const int kCommitEvery = 1000;
 
 } // namespace

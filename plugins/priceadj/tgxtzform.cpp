@@ -147,10 +147,7 @@ void TGxtzForm::buildSinglePage()
     auto *rs = new QVBoxLayout(rightSide);
     rs->setContentsMargins(0, 0, 0, 0);
     rs->setSpacing(0);
-    auto *corner = new QHBoxLayout;
-    corner->addStretch(1);
     BitBtn5 = named(new QPushButton(QStringLiteral("列宽")), "BitBtn5");
-    corner->addWidget(BitBtn5);
     PageControl2 = named(new QTabWidget, "PageControl2");
     PageControl2->setCornerWidget(BitBtn5, Qt::TopRightCorner);
     DBGrid1 = named(new wage::DataGrid, "DBGrid1");
@@ -165,7 +162,6 @@ void TGxtzForm::buildSinglePage()
     PageControl2->addTab(sheetTab, QStringLiteral("导入调价表"));
     rs->addWidget(PageControl2, 1);
     upperRow->addWidget(rightSide, 1);
-    delete corner;
 
     auto *split = named(new QSplitter(Qt::Vertical), "Splitter1");
     split->setHandleWidth(5);

@@ -99,7 +99,8 @@ public:
     void BitBtn2Click();
     void DataSource1StateChange();
     void DBGridEh1CellClick();
-    void ShowProcessRecords(const QString &processNo);
+    // True when the host dataset now holds the records of that process.
+    bool ShowProcessRecords(const QString &processNo);
     void BitBtn7Click();
     void BitBtn9Click();
     void Edit2Change();
