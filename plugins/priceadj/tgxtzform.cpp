@@ -386,7 +386,8 @@ void TGxtzForm::setUpWindow()
         GroupBox_Base->setVisible(mssql);
         DBGrid2->setDataSource(m_hostSource);
         DisGrid(QStringLiteral("f_jijm"), userName, m_hostSource, connection, DBGrid2);
-        DBGrid2->setFooterSums(true);
+        // Quantities and amounts add up; numbers such as the record number do not.
+        DBGrid2->setFooterSums(true, {QStringLiteral("ip_uuld"), QStringLiteral("jjje")});
         loadAdjustableItems();
         OpenPriceAdjustTable();
     });
