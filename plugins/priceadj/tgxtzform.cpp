@@ -333,7 +333,11 @@ void TGxtzForm::wireHandlers()
 {
     connect(BitBtn2, &QPushButton::clicked, this, &TGxtzForm::BitBtn2Click);
     connect(DataSource1, &wage::DataSource::stateChanged, this, &TGxtzForm::DataSource1StateChange);
-    connect(DBGrid1, &wage::DataGrid::cellClicked, this, [this] { DBGridEh1CellClick(); });
+    connect(DBGrid1, &wage::DataGrid::cellClicked, this, [this](int row, int) {
+        if (ADOQuery1->isActive() && ADOQuery1->currentRow() != row)
+            ADOQuery1->moveTo(row);
+        DBGridEh1CellClick();
+    });
     connect(BitBtn7, &QPushButton::clicked, this, &TGxtzForm::BitBtn7Click);
     connect(BitBtn9, &QPushButton::clicked, this, &TGxtzForm::BitBtn9Click);
     connect(Edit2, &QLineEdit::textChanged, this, &TGxtzForm::Edit2Change);

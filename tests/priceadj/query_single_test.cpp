@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTableView>
+#include <QTest>
 #include <sqlite3.h>
 
 using namespace pricetest;
@@ -64,6 +66,24 @@ TEST_F(PriceTest, QueryBuildsWorkTablePerDialect)
         EXPECT_EQ(w.form->ADOQuery1->recordCount(), 1);
         EXPECT_EQ(w.host()->recordCount(), 1);
     }
+}
+
+TEST_F(PriceTest, ClickOnAProcessShowsItsRecords)
+{
+    PriceDb db;
+    PriceWindow w(db);
+    w.query();
+    QTableView *view = w.form->DBGrid1->view();
+    int row = 0;
+    while (row < w.form->ADOQuery1->recordCount()
+           && w.form->ADOQuery1->value(row, w.form->ADOQuery1->fieldIndex("工序编号")).toString() != "G02")
+        ++row;
+    const QModelIndex cell = view->model()->index(row, view->model()->columnCount() - 1);
+    view->scrollTo(cell);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(cell).center());
+    EXPECT_EQ(w.host()->recordCount(), 1);
+    EXPECT_EQ(w.host()->value("gsxu_no").toString(), "G02");
+    EXPECT_EQ(w.form->statusPanel(0)->text(), "共有1条符合条件的记录");
 }
 
 TEST_F(PriceTest, EmptyPriceBoxNarrowsToRecordsWithoutPrice)
