@@ -136,7 +136,7 @@ void TGxtzForm::BitBtn9Click()
             adjustGlobalRecord(target, source, op, v, fixedValue, &divisionByZero);
             if (ds->state() == wage::Dataset::Browse)
                 batch.recordPosted();
-            if (batch.pending() >= 1000)
+            if (batch.pending() >= 10000)
                 batch.commitAndContinue();
         }
         batch.commit();

@@ -23,8 +23,8 @@ using namespace priceadj;
 
 namespace {
 
-// As the sheet runs do: other workstations wait for at most one batch.
-const int kCommitEvery = 1000;
+// Few enough commits that they cost little; other workstations wait for one batch at most.
+const int kCommitEvery = 10000;
 
 } // namespace
 
