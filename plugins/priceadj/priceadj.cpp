@@ -13,13 +13,14 @@ public:
     PriceadjFrame() : PluginFrame(QStringLiteral("调整工价,f_jijm"), QStringLiteral("Plugins\\priceadj.dll")) {}
 
 protected:
-    wage::PluginForm *createForm() override { return new TGxtzForm(versionLabel()); }
+    wage::PluginForm *createForm() override { return new TGxtzForm(versionLabel(), progress()); }
 
     void startUp(wage::PluginForm *form, const wage::PluginParams &) override
     {
         progress()->showpress(1, 5, QStringLiteral("正在建立所需数据环境...."));
         if (QWidget *main = wage::hostMainWindow(form->hostWindow))
             form->resize(main->width(), main->height());
+        static_cast<TGxtzForm *>(form)->setUpWindow();
         firstHostPage(form->hostWindow);
     }
 
@@ -31,6 +32,7 @@ protected:
 
     void present(wage::PluginForm *form, const wage::PluginParams &, bool) override
     {
+        static_cast<TGxtzForm *>(form)->prepareShow();
         closeProgress();
         form->showModal();
     }
