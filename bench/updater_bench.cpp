@@ -79,17 +79,18 @@ int runChild(const QString &baseUrl, const QString &target)
     ini.close();
     TFrm_Main window({});
     window.Timer2->stop();
+    QString archive;
     try {
-        window.DownloadFile(window.BuildDownloadUrl("big.zip", ""), "big.zip");
+        archive = window.DownloadFile(window.BuildDownloadUrl("big.zip", ""), "big.zip");
     } catch (...) {
         return 2;
     }
     QString error;
-    if (!updater::ExtractPackage(target + "/big.zip", target, &error)) {
+    if (!updater::ExtractPackage(archive, target, &error)) {
         std::fprintf(stderr, "%s\n", error.toUtf8().constData());
         return 3;
     }
-    QFile::remove(target + "/big.zip");
+    QFile::remove(archive);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include "manifest.h"
 #include "textroutines.h"
+#include "updaterfiles.h"
 
 #include "core/appdir.h"
 #include "core/config.h"
@@ -110,7 +111,9 @@ bool TFrm_Main::DecideUpdate()
         return false;
     m_localVersion = GetBuildVersion(QStringLiteral("wagemain.exe"));
     m_newVersion = ReadManifestValue(QStringLiteral("Ver"));
-    if (IsNewerVersion(m_newVersion, m_localVersion)) {
+    // An update whose packages were not all installed is offered again, although the host
+    // program may be the new one already.
+    if (IsNewerVersion(m_newVersion, m_localVersion) || !updater::unfinishedUpdate().isEmpty()) {
         setStatusText(2, QStringLiteral("从旧版本( %1 )升级到新版本( %2 )").arg(m_localVersion, m_newVersion));
         m_versionId = RegisterVersion(m_newVersion);
         return m_versionId > 0;
@@ -157,7 +160,8 @@ void TFrm_Main::Timer1Timer()
         BitBtn1->setEnabled(true);
         setStatusText(2, QStringLiteral("欢迎使用Quorvin软件在线升级程序。"));
         PB_Cur->setValue(0);
-        if (m_parameters.isEmpty() || parameter(0) != QLatin1String("auto")) {
+        // Unattended nobody could press the button: the update runs by itself.
+        if (!m_unattended && (m_parameters.isEmpty() || parameter(0) != QLatin1String("auto"))) {
             btn_Update->setEnabled(true);
         } else {
             guarded([this] { runUpdateAction(); });
@@ -165,4 +169,5 @@ void TFrm_Main::Timer1Timer()
         }
         setBanner(QStringLiteral(" %1 ").arg(wage::VendorConfig::customerName()));
     });
+    endUnattendedRun();
 }
