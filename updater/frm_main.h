@@ -195,6 +195,10 @@ private:
     void throwIfStopped();
     void runAutoUpdateScript();
     void runPackages(const QString &serverDir);
+    // The SHA-256 that the manifest gives for a downloaded file (under `fileKey` + "SHA256"):
+    // false, with the reason, when it differs, or when it is missing while a vendor key is
+    // configured. Without a key and without a hash every file passes.
+    bool packageHashMatches(const QString &fileKey, const QString &path, QString *error);
     int manifestCount(const QString &key, bool emptyIsZero = false);
     bool linkcfgConnectTest(const QString &description);
     bool linkcfgPassForm(const QString &description);
@@ -223,6 +227,7 @@ private:
     bool m_actionRunning = false;
     bool m_transferEnded = false;    // a package transfer ended in the running action
     bool m_transferRunning = false;
+    bool m_signatureReported = false;
     Outcome m_outcome = Outcome::None;
     std::unique_ptr<QTemporaryDir> m_downloads;   // partial and finished downloads
     int m_barScale = 1;

@@ -12,6 +12,7 @@
 #include "core/strutil.h"
 #include "core/wageerror.h"
 #include "net/fileversion.h"
+#include "net/signature.h"
 #include "progress/tprogress.h"
 
 #include <QApplication>
@@ -24,15 +25,39 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <cstdio>
+
 QString TFrm_Main::ReadManifestValue(const QString &key)
 {
     if (m_dialect.isEmpty())
         m_dialect = GetConType();
     wage::HttpClient client;
     client.options.userAgent = IdHTTP1.options.userAgent;
-    const wage::HttpResult answer = client.get(wage::VendorConfig::baseUrl() + updater::ManifestName(m_dialect));
+    const QString name = updater::ManifestName(m_dialect);
+    const wage::HttpResult answer = client.get(wage::VendorConfig::baseUrl() + name);
     if (!answer.ok)
         throw WageError(answer.error.isEmpty() ? QStringLiteral("无法读取升级配置文件") : answer.error);
+    // With a vendor key, the exact bytes received must carry the vendor's signature before
+    // anything of them is read.
+    const QString vendorKey = wage::VendorConfig::updateKey();
+    if (!vendorKey.isEmpty()) {
+        const wage::HttpResult signature = client.get(wage::VendorConfig::baseUrl() + updater::SignatureName(name));
+        QString reason;
+        if (!signature.ok)
+            reason = QStringLiteral("没有签名文件 %1（%2）").arg(updater::SignatureName(name), signature.error);
+        else
+            wage::verifyEd25519(vendorKey, answer.body, signature.body, &reason);
+        if (!reason.isEmpty()) {
+            const QString text = QStringLiteral("升级配置文件签名无效：") + reason;
+            if (!m_signatureReported) {
+                m_signatureReported = true;
+                updater::logLine(text);
+                if (m_unattended)
+                    std::printf("%s\n", text.toUtf8().constData());
+            }
+            throw updater::ManifestSignatureError(text);
+        }
+    }
     return updater::ManifestValueOf(answer.body, key);
 }
 

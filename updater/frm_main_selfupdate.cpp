@@ -63,6 +63,13 @@ bool TFrm_Main::SelfUpdate()
     m_currentFile = QStringLiteral("Update.zip");
     const QString archive =
         DownloadFile(BuildDownloadUrl(m_currentFile, ReadManifestValue(QStringLiteral("UpPath"))), m_currentFile);
+    QString refused;
+    if (!packageHashMatches(QStringLiteral("Update"), archive, &refused)) {
+        QFile::remove(archive);
+        logLine(QStringLiteral("升级程序更新失败，继续使用当前升级程序：") + refused);
+        progress1->showpress(4, 5, QString());
+        return false;
+    }
     progress1->showpress(2, 5, QStringLiteral("升级程序下载完成....."));
     AlertMess(QString(), QStringLiteral("升级程序更新完成。....."));
     AlertMess(QString(), QStringLiteral(" 3秒后重新启动程序....."));

@@ -3,6 +3,7 @@
 #include "frm_main.h"
 
 #include "dbstructure.h"
+#include "manifest.h"
 #include "lansync.h"
 #include "processes.h"
 #include "textroutines.h"
@@ -16,6 +17,7 @@
 #include "core/strutil.h"
 #include "core/textcodec.h"
 #include "core/wageerror.h"
+#include "net/signature.h"
 #include "progress/tprogress.h"
 
 #include <QApplication>
@@ -118,6 +120,11 @@ void TFrm_Main::runUpdateAction()
     // 8. Without a manifest there is nothing to do.
     try {
         ReadManifestValue(QStringLiteral("MessStr"));
+    } catch (const updater::ManifestSignatureError &e) {
+        // Logged where it was found; a manifest that is not the vendor's stops everything.
+        if (!m_unattended)
+            wage::prompt().error(e.message(), wage::systemCaption());
+        return;
     } catch (const std::exception &e) {
         if (m_unattended) {
             logLine(QStringLiteral("获取升级配置文件失败，错误信息如下:") + errorText(e));
@@ -183,8 +190,14 @@ void TFrm_Main::runPackages(const QString &serverDir)
     // 11. Data packages, then the database script they brought.
     const int dataPackages = manifestCount(QStringLiteral("UpDataCount"), true);
     for (int i = 1; i <= dataPackages; ++i) {
-        m_currentFile = ReadManifestValue(QStringLiteral("UpDataFile") + QString::number(i));
+        const QString key = QStringLiteral("UpDataFile") + QString::number(i);
+        m_currentFile = ReadManifestValue(key);
         const QString file = DownloadFile(BuildDownloadUrl(m_currentFile, serverDir), m_currentFile);
+        QString refused;
+        if (!packageHashMatches(key, file, &refused)) {
+            QFile::remove(file);
+            reportDownloadFailure(refused);
+        }
         setStatusText(2, QStringLiteral("正在进行文件更新,请稍候..."));
         installPackage(file);
     }
@@ -201,6 +214,11 @@ void TFrm_Main::runPackages(const QString &serverDir)
         const QString url = BuildDownloadUrl(m_currentFile, serverDir);
         setStatusText(2, QStringLiteral("正在下载文件,请稍候....."));
         const QString file = DownloadFile(url, m_currentFile);
+        QString refused;
+        if (!packageHashMatches(QStringLiteral("UpFile") + n, file, &refused)) {
+            QFile::remove(file);
+            reportDownloadFailure(refused);
+        }
         // The package is unpacked and checked before it is stored: a broken one never reaches
         // the other workstations.
         const QString note = ReadManifestValue(QStringLiteral("UpNote") + n);
@@ -221,6 +239,24 @@ void TFrm_Main::runPackages(const QString &serverDir)
         });
         setListStateImage(i - 1, 2);
     }
+}
+
+bool TFrm_Main::packageHashMatches(const QString &fileKey, const QString &path, QString *error)
+{
+    const QString name = QFileInfo(path).fileName();
+    const QString expected = TrimText(ReadManifestValue(updater::HashKeyOf(fileKey))).toLower();
+    if (expected.isEmpty()) {
+        if (wage::VendorConfig::updateKey().isEmpty())
+            return true;
+        *error = QStringLiteral("升级包 %1 没有校验值（%2），已拒绝安装").arg(name, updater::HashKeyOf(fileKey));
+        return false;
+    }
+    const QString actual = wage::sha256FileHex(path);
+    if (actual != expected) {
+        *error = QStringLiteral("升级包 %1 的校验值不符，文件已被改动或损坏，已拒绝安装").arg(name);
+        return false;
+    }
+    return true;
 }
 
 void TFrm_Main::runAutoUpdateScript()
