@@ -87,6 +87,17 @@ if [ -e "$BUILD/wagemain-new.exe" ]; then
 else
   (cd "$VENDOR/pack" && zip -q "$VENDOR/files/pkg1.zip" Autoupdate.ini)
 fi
+# The vendor signs the manifest (packages' SHA-256 and an Ed25519 signature); the installation
+# carries the vendor's public key and refuses anything else.
+SIGNER="$(pwd)/$BUILD/vendor/signmanifest"
+if [ -x "$SIGNER" ]; then
+  KEY="$(pwd)/$BUILD/demo-vendor-key.pem"
+  rm -f "$KEY"
+  PUBLIC_KEY=$("$SIGNER" keygen "$KEY")
+  "$SIGNER" sign "$VENDOR/Access.xml" --key "$KEY" >/dev/null
+  printf 'UpdateKey=%s\r\n' "$PUBLIC_KEY" >> "$DEMO/Usertem.ini"
+  echo "  升级配置文件已签名 (Access.xml.sig)，安装目录的公钥 UpdateKey=$PUBLIC_KEY"
+fi
 python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$VENDOR" >/dev/null 2>&1 &
 SERVER=$!
 trap 'kill $SERVER 2>/dev/null || true' EXIT
