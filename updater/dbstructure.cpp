@@ -1,7 +1,8 @@
 #include "dbstructure.h"
 
+#include "updaterfiles.h"
+
 #include "core/appdir.h"
-#include "core/errlog.h"
 #include "core/strutil.h"
 #include "core/textcodec.h"
 #include "db/connection.h"
@@ -86,10 +87,7 @@ bool RunAutoUpdateScript(wage::Connection *c, Tprogress *progress, QString *erro
         return true;
     if (!c || !c->isOpen()) {
         const QString reason = QStringLiteral("数据库未连接，升级脚本 Autoupdate.ini 未执行，已保留到下次升级");
-        try {
-            wage::WriteTimedLog(reason);
-        } catch (...) {
-        }
+        logLine(reason);
         if (error)
             *error = reason;
         return false;

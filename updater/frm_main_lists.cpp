@@ -111,7 +111,7 @@ void TFrm_Main::FillUpdateLists()
 
     setBanner(QStringLiteral(" %1 ").arg(wage::VendorConfig::customerName()));
     setStatusText(1, QStringLiteral("官方服务器版本：") + ReadManifestValue(QStringLiteral("Ver")));
-    if (QFileInfo::exists(wage::programFile(QStringLiteral("wagemain.exe")))) {
+    if (updater::programFileExists(QStringLiteral("wagemain.exe"))) {
         setStatusText(3, QStringLiteral("升级程序：") + GetBuildVersion(QStringLiteral("Update.exe"))
                              + QStringLiteral("-->>") + ReadManifestValue(QStringLiteral("UpdateVer")));
         progress1->showpress(4, 4, QStringLiteral("读取升级信息....."));
@@ -132,7 +132,7 @@ void TFrm_Main::setListStateImage(int row, int state)
 bool TFrm_Main::DecideUpdate()
 {
     Timer2->stop();
-    if (!QFileInfo::exists(wage::programFile(QStringLiteral("wagemain.exe"))))
+    if (!updater::programFileExists(QStringLiteral("wagemain.exe")))
         return false;
     m_localVersion = GetBuildVersion(QStringLiteral("wagemain.exe"));
     m_newVersion = ReadManifestValue(QStringLiteral("Ver"));

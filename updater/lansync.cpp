@@ -74,7 +74,7 @@ bool ClientSync(const SyncContext &context)
     // management yet lacks that column.
     addUpdateUsersColumn(connection, QStringLiteral("F_id"), QStringLiteral("alter table F_UpdateUsers add F_id int "));
     // 2.
-    const QString oldVersion = QFileInfo::exists(wage::programFile(QStringLiteral("WAGEMAIN.exe")))
+    const QString oldVersion = programFileExists(QStringLiteral("WAGEMAIN.exe"))
         ? GetBuildVersion(QStringLiteral("WAGEMAIN.exe"))
         : QString();
     const QString localVersion = GetBuildVersion(QStringLiteral("wagemain.exe"));

@@ -1,5 +1,7 @@
 #include "selfupdate.h"
 
+#include "updaterfiles.h"
+
 #include "core/appdir.h"
 #include "core/inifile.h"
 #include "core/strutil.h"
@@ -206,7 +208,7 @@ bool commdown(const QString &fileName)
     const wage::IniFile ini(wage::programFile(QStringLiteral("netupdate.ini")));
     for (const QString &key : ini.keys(QStringLiteral("commlist"))) {
         if (TrimText(key).compare(wanted, Qt::CaseInsensitive) == 0)
-            return QFileInfo::exists(wage::programFile(wanted));
+            return programFileExists(wanted);
     }
     return false;
 }
