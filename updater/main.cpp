@@ -2,9 +2,8 @@
 #include "frm_main.h"
 #include "unattendedprompt.h"
 
-#include "core/prompt.h"
-
 #include "core/appdir.h"
+#include "core/prompt.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,5 +36,7 @@ int main(int argc, char **argv)
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setUnattended(automatic && noDisplay);
     window->show();
-    return app.exec();
+    const int status = app.exec();
+    wage::setPrompt(nullptr);
+    return status;
 }

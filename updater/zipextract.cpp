@@ -15,10 +15,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <memory>
 
 namespace updater {
 namespace {
@@ -115,7 +115,7 @@ QFile::Permissions permissionsFor(const Entry &e, const QString &target)
 struct Installation {
     struct Moved {
         QString target;
-        QString saved;   // the replaced file, kept in the staging folder; empty when there was none
+        QString saved;   // the replaced file, kept aside; empty when there was none
     };
     QList<Moved> moved;
     QStringList createdDirs;
@@ -250,8 +250,10 @@ bool ExtractPackage(const QString &archive, const QString &targetDir, QString *e
     }
 
     // Everything unpacked and checked: move into place, each file by one rename; a replaced
-    // file waits in the staging folder until the whole package is in place.
-    const QString saved = staging.filePath(QStringLiteral(".replaced"));
+    // file waits in a folder of its own until the whole package is in place.
+    QTemporaryDir replaced(QDir(targetDir).filePath(QStringLiteral(".wage-replaced-XXXXXX")));
+    if (!replaced.isValid())
+        return fail(error, QStringLiteral("无法在 %1 建立临时目录").arg(targetDir));
     Installation done;
     auto abandon = [&](const QString &reason) {
         const QStringList stuck = done.rollback();
@@ -279,8 +281,7 @@ bool ExtractPackage(const QString &archive, const QString &targetDir, QString *e
         QFile::setPermissions(staged, permissionsFor(e, target));
         QString keep;
         if (existing.exists() || existing.isSymLink()) {
-            QDir().mkpath(saved);
-            keep = saved + QLatin1Char('/') + QString::number(counter++);
+            keep = replaced.filePath(QString::number(counter++));
             if (std::rename(QFile::encodeName(target).constData(), QFile::encodeName(keep).constData()) != 0)
                 return abandon(QStringLiteral("无法替换文件 %1：%2").arg(target, QString::fromLocal8Bit(std::strerror(errno))));
         }
