@@ -166,10 +166,10 @@ void TFrm_Main::runUpdateAction()
         reportDownloadFailure(errorText(e));
     }
     runPackages(ReadManifestValue(QStringLiteral("UpPath")));
-    updater::clearUnfinishedUpdate();
     // Only a version whose packages are all stored is offered to the other workstations.
     if (m_versionId > 0)
         updater::EnableVersion(ADOConnection1, GetConType(), m_versionId);
+    updater::clearUnfinishedUpdate();
     m_outcome = Outcome::Updated;
     // 13.
     setBanner(QStringLiteral("升级完成！"));

@@ -41,8 +41,14 @@ void markUpdateUnfinished(const QString &version)
 
 void clearUnfinishedUpdate()
 {
-    if (!unfinishedUpdate().isEmpty())
+    if (unfinishedUpdate().isEmpty())
+        return;
+    try {
         inistring(kSection, kKey, QString(), kIni, QStringLiteral("delete"));
+    } catch (const std::exception &) {
+        // Left behind, the key only makes the next run check the update once more.
+        logLine(QStringLiteral("无法从 Usertem.ini 删除未完成升级的标记"));
+    }
 }
 
 } // namespace updater

@@ -10,7 +10,8 @@ bool programFileExists(const QString &name);
 void logLine(const QString &message);
 
 // The version of an update whose packages are not all installed yet (section "update", key
-// "Unfinished" of Usertem.ini); empty when none is pending.
+// "Unfinished" of Usertem.ini); empty when none is pending. Marking raises WageError when the
+// file cannot be written; clearing only logs.
 QString unfinishedUpdate();
 void markUpdateUnfinished(const QString &version);
 void clearUnfinishedUpdate();
