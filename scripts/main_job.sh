@@ -87,26 +87,30 @@ if [ -e "$BUILD/wagemain-new.exe" ]; then
 else
   (cd "$VENDOR/pack" && zip -q "$VENDOR/files/pkg1.zip" Autoupdate.ini)
 fi
+# The vendor signs the manifest (packages' SHA-256 and an Ed25519 signature); the installation
+# carries the vendor's public key and refuses anything else.
+SIGNER="$(pwd)/$BUILD/vendor/signmanifest"
+if [ -x "$SIGNER" ]; then
+  KEY="$(pwd)/$BUILD/demo-vendor-key.pem"
+  rm -f "$KEY"
+  PUBLIC_KEY=$("$SIGNER" keygen "$KEY")
+  "$SIGNER" sign "$VENDOR/Access.xml" --key "$KEY" >/dev/null
+  printf 'UpdateKey=%s\r\n' "$PUBLIC_KEY" >> "$DEMO/Usertem.ini"
+  echo "  升级配置文件已签名 (Access.xml.sig)，安装目录的公钥 UpdateKey=$PUBLIC_KEY"
+fi
 python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$VENDOR" >/dev/null 2>&1 &
 SERVER=$!
 trap 'kill $SERVER 2>/dev/null || true' EXIT
 for _ in $(seq 50); do python3 -c "import socket; socket.create_connection(('127.0.0.1',$PORT),1)" 2>/dev/null && break; sleep 0.1; done
 
-# Runs update.exe AUTO; it ends by itself after an update, and is ended here once it has told
-# that the installation is up to date (it then waits for the user).
+# Runs update.exe AUTO; an unattended run ends by itself with its status (0 updated or up to
+# date, non-zero on failure). The time limit only guards the demonstration.
 run_updater() {
-  local out; out=$(mktemp)
-  "$DEMO/update.exe" AUTO >"$out" 2>/dev/null &
-  local pid=$!
-  for _ in $(seq 600); do
-    kill -0 $pid 2>/dev/null || break
-    grep -q "已是最新版本" "$out" && { kill $pid 2>/dev/null || true; break; }
-    sleep 0.1
-  done
-  kill $pid 2>/dev/null || true
-  wait $pid 2>/dev/null || true
+  local out status=0; out=$(mktemp)
+  timeout 300 "$DEMO/update.exe" AUTO >"$out" 2>/dev/null || status=$?
   sed 's/^/    /' "$out"
   rm -f "$out"
+  echo "  update.exe 结束，退出状态 $status"
 }
 
 echo

@@ -1,8 +1,11 @@
 #include "dbstructure.h"
 
+#include "updaterfiles.h"
+
 #include "core/appdir.h"
 #include "core/strutil.h"
 #include "core/textcodec.h"
+#include "db/connection.h"
 #include "db/dbroutines.h"
 #include "progress/tprogress.h"
 
@@ -76,12 +79,24 @@ QString ScriptStatement(const QString &line)
     return bracket < 0 ? line : TrimText(line.left(bracket));
 }
 
-void RunAutoUpdateScript(wage::Connection *c, Tprogress *progress)
+bool RunAutoUpdateScript(wage::Connection *c, Tprogress *progress, QString *error)
 {
     const QString path = wage::programFile(QStringLiteral("Autoupdate.ini"));
     QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return;
+    if (!file.exists())
+        return true;
+    if (!c || !c->isOpen()) {
+        const QString reason = QStringLiteral("数据库未连接，升级脚本 Autoupdate.ini 未执行，已保留到下次升级");
+        logLine(reason);
+        if (error)
+            *error = reason;
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("无法读取升级脚本 Autoupdate.ini：") + file.errorString();
+        return false;
+    }
     const QStringList lines = ReadScriptLines(file.readAll());
     file.close();
     QString message = QStringLiteral("正在更新数据库");
@@ -95,6 +110,7 @@ void RunAutoUpdateScript(wage::Connection *c, Tprogress *progress)
             RunSqlCommand(ScriptStatement(line), c);
     }
     QFile::remove(path);
+    return true;
 }
 
 } // namespace updater

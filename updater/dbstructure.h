@@ -13,8 +13,10 @@ namespace updater {
 // raises the database error.
 void CheckDatabaseStructure(wage::Connection *connection, const QString &dialect, Tprogress *progress);
 
-// Executes "Autoupdate.ini" of the program directory line by line and deletes it.
-void RunAutoUpdateScript(wage::Connection *connection, Tprogress *progress);
+// Executes "Autoupdate.ini" of the program directory line by line and deletes it. Without an
+// open connection nothing can run: the file stays for a later run, the failure is logged and
+// the result is false with the reason in `error`.
+bool RunAutoUpdateScript(wage::Connection *connection, Tprogress *progress, QString *error = nullptr);
 
 // The lines of a script file as the system reads them (GBK or UTF-8; a final line break ends
 // the last line, it does not start another).

@@ -28,6 +28,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -182,7 +183,7 @@ TFrm_Main::TFrm_Main(const QStringList &parameters, QWidget *parent)
 {
     setObjectName(QStringLiteral("Frm_Main"));
     buildWindow();
-    killApplication = [] { KillApplication(false); };
+    killApplication = [](int exitCode) { updater::EndProcessNow(exitCode); };
     startProgram = [](const QString &fileName) { return updater::StartProgram(fileName); };
     showModal = [](QDialog *window) { window->exec(); };
     killTask = [](const QString &programName, bool kill) { return updater::KillTask(programName, kill); };
@@ -329,7 +330,8 @@ void TFrm_Main::buildWindow()
     progress1->setObjectName(QStringLiteral("progress1"));
 
     IdHTTP1.options.userAgent = QStringLiteral("Mozilla/3.0 (compatible; Indy Library)");
-    IdHTTP1.options.readTimeoutMs = 0;
+    // A transfer that receives nothing for a minute fails; the user can still interrupt sooner.
+    IdHTTP1.options.readTimeoutMs = 60000;
 
     connect(btn_Update, &QPushButton::clicked, this, &TFrm_Main::btn_UpdateClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFrm_Main::Btn_CancelClick);
@@ -393,7 +395,7 @@ void TFrm_Main::Timer2Timer()
 
 void TFrm_Main::setBanner(const QString &text)
 {
-    if (m_echo && Panel3->text() != text) {
+    if (m_unattended && Panel3->text() != text) {
         std::printf("%s\n", text.toUtf8().constData());
         std::fflush(stdout);
     }
@@ -402,7 +404,7 @@ void TFrm_Main::setBanner(const QString &text)
 
 void TFrm_Main::setStatusText(int panel, const QString &text)
 {
-    if (m_echo && panel == 2 && !text.isEmpty() && StatusBar1->panelText(2) != text
+    if (m_unattended && panel == 2 && !text.isEmpty() && StatusBar1->panelText(2) != text
         && !text.startsWith(QStringLiteral("下载："))) {
         std::printf("  %s\n", text.toUtf8().constData());
         std::fflush(stdout);
@@ -423,8 +425,22 @@ void TFrm_Main::setBusyCursor(bool busy)
 
 QString TFrm_Main::parameter(int index) const { return m_parameters.value(index); }
 
-void TFrm_Main::endProcess()
+void TFrm_Main::endProcess(int exitCode)
 {
-    killApplication();
+    killApplication(exitCode);
     throw ActionAbandoned{};
+}
+
+// An unattended run never waits for a user: it ends with the status of what it did.
+void TFrm_Main::endUnattendedRun()
+{
+    if (!m_unattended)
+        return;
+    const bool ok = m_outcome == Outcome::Updated || m_outcome == Outcome::UpToDate;
+    if (!ok) {
+        const QString text = QStringLiteral("升级未完成，请查看 Error.Log");
+        std::printf("%s\n", text.toUtf8().constData());
+    }
+    std::fflush(stdout);
+    guarded([this, ok] { endProcess(ok ? 0 : 1); });
 }

@@ -2,6 +2,7 @@
 // The updater's main window "在线升级": start-up, update lists, version decision and the
 // update action with download, backup and extraction.
 #include "net/http.h"
+#include "zipextract.h"
 
 #include <QWidget>
 #include <QPointer>
@@ -19,6 +20,7 @@ class QRadioButton;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class QTemporaryDir;
 class QTextEdit;
 class QTimer;
 class QTreeWidget;
@@ -104,7 +106,9 @@ public:
     void FillUpdateLists();
     bool DecideUpdate();
     void BackupBeforeUpdate();
-    void DownloadFile(const QString &url, const QString &fileName);
+    // Fetches the address into a temporary folder outside the program directory and returns the
+    // file's path; a failed transfer reports and abandons the running action.
+    QString DownloadFile(const QString &url, const QString &fileName);
     QString BuildDownloadUrl(const QString &fileName, const QString &serverDir);
     void VisitNoticePage(const QString &installedVersion);
 
@@ -120,8 +124,14 @@ public:
     void StorePackageFile(int versionId, const QString &filePath, const QString &description);
     void FormDestroy();
 
-    // Banner and status texts go to standard output as well (unattended runs).
-    void setEcho(bool on) { m_echo = on; }
+    // An unattended run ("AUTO" without a display): banner and status texts go to standard
+    // output as well, failures are written at once instead of waiting in a box, and the process
+    // ends with an exit status (0 updated or up to date, 1 failed) instead of waiting.
+    void setUnattended(bool on) { m_unattended = on; }
+    bool unattended() const { return m_unattended; }
+    // How the last update action ended.
+    enum class Outcome { None, Updated, UpToDate, Failed };
+    Outcome outcome() const { return m_outcome; }
     void setBanner(const QString &text);
     void setStatusText(int panel, const QString &text);
 
@@ -132,8 +142,9 @@ public:
     int versionId() const { return m_versionId; }
     QString sizeText() const { return m_sizeText; }
 
-    // How the process ends and how programs are started; tests replace them.
-    std::function<void()> killApplication;
+    // How the process ends (at once, with an exit status) and how programs are started; tests
+    // replace them.
+    std::function<void(int exitCode)> killApplication;
     std::function<bool(const QString &fileName)> startProgram;
     // Shows a window modally (the news and document-management windows).
     std::function<void(QDialog *)> showModal;
@@ -174,10 +185,20 @@ private:
     void guarded(const std::function<void()> &step);
     void runStartSequence();
     void runUpdateAction();
-    void endProcess();
+    [[noreturn]] void endProcess(int exitCode = 1);
+    void endUnattendedRun();
     void installOfflinePackage(int total, const QString &message);
-    void installPackage(const QString &fileName);
+    // The one extraction of every package: a package that cannot be installed completely is a
+    // failed update, reported like a failed download. The archive is removed either way.
+    void installPackage(const QString &archive, const updater::BeforeInstall &beforeInstall = {});
     [[noreturn]] void reportDownloadFailure(const QString &text);
+    void throwIfStopped();
+    void runAutoUpdateScript();
+    void runPackages(const QString &serverDir);
+    // The SHA-256 that the manifest gives for a downloaded file (under `fileKey` + "SHA256"):
+    // false, with the reason, when it differs, or when it is missing while a vendor key is
+    // configured. Without a key and without a hash every file passes.
+    bool packageHashMatches(const QString &fileKey, const QString &path, QString *error);
     int manifestCount(const QString &key, bool emptyIsZero = false);
     bool linkcfgConnectTest(const QString &description);
     bool linkcfgPassForm(const QString &description);
@@ -201,7 +222,14 @@ private:
     bool m_abandonTransfer = false;
     bool m_shown = false;
     bool m_busyCursor = false;
-    bool m_echo = false;
+    bool m_unattended = false;
+    bool m_stop = false;             // the user confirmed "中断升级": nothing more is installed
+    bool m_actionRunning = false;
+    bool m_transferEnded = false;    // a package transfer ended in the running action
+    bool m_transferRunning = false;
+    bool m_signatureReported = false;
+    Outcome m_outcome = Outcome::None;
+    std::unique_ptr<QTemporaryDir> m_downloads;   // partial and finished downloads
     int m_barScale = 1;
     qint64 m_lastWorkUpdate = -1;
 };

@@ -3,6 +3,7 @@
 #include "frm_main.h"
 
 #include "lansync.h"
+#include "updaterfiles.h"
 #include "updatefile_form.h"
 
 #include "core/config.h"
@@ -16,9 +17,13 @@ bool TFrm_Main::ClientSync()
     context.connection = ADOConnection1;
     context.progress = progress1;
     context.parameters = m_parameters;
+    context.unfinishedVersion = updater::unfinishedUpdate();
     context.status = [this](const QString &text) { setStatusText(2, text); };
     context.startProgram = [this](const QString &fileName) { return startProgram(fileName); };
-    context.endProcess = [this] { endProcess(); };
+    context.endProcess = [this] {
+        m_outcome = Outcome::Updated;
+        endProcess(0);
+    };
     return updater::ClientSync(context);
 }
 

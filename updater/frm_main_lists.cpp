@@ -3,6 +3,7 @@
 
 #include "manifest.h"
 #include "textroutines.h"
+#include "updaterfiles.h"
 
 #include "core/appdir.h"
 #include "core/config.h"
@@ -11,6 +12,7 @@
 #include "core/strutil.h"
 #include "core/wageerror.h"
 #include "net/fileversion.h"
+#include "net/signature.h"
 #include "progress/tprogress.h"
 
 #include <QApplication>
@@ -23,15 +25,39 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <cstdio>
+
 QString TFrm_Main::ReadManifestValue(const QString &key)
 {
     if (m_dialect.isEmpty())
         m_dialect = GetConType();
     wage::HttpClient client;
     client.options.userAgent = IdHTTP1.options.userAgent;
-    const wage::HttpResult answer = client.get(wage::VendorConfig::baseUrl() + updater::ManifestName(m_dialect));
+    const QString name = updater::ManifestName(m_dialect);
+    const wage::HttpResult answer = client.get(wage::VendorConfig::baseUrl() + name);
     if (!answer.ok)
         throw WageError(answer.error.isEmpty() ? QStringLiteral("无法读取升级配置文件") : answer.error);
+    // With a vendor key, the exact bytes received must carry the vendor's signature before
+    // anything of them is read.
+    const QString vendorKey = wage::VendorConfig::updateKey();
+    if (!vendorKey.isEmpty()) {
+        const wage::HttpResult signature = client.get(wage::VendorConfig::baseUrl() + updater::SignatureName(name));
+        QString reason;
+        if (!signature.ok)
+            reason = QStringLiteral("没有签名文件 %1（%2）").arg(updater::SignatureName(name), signature.error);
+        else
+            wage::verifyEd25519(vendorKey, answer.body, signature.body, &reason);
+        if (!reason.isEmpty()) {
+            const QString text = QStringLiteral("升级配置文件签名无效：") + reason;
+            if (!m_signatureReported) {
+                m_signatureReported = true;
+                updater::logLine(text);
+                if (m_unattended)
+                    std::printf("%s\n", text.toUtf8().constData());
+            }
+            throw updater::ManifestSignatureError(text);
+        }
+    }
     return updater::ManifestValueOf(answer.body, key);
 }
 
@@ -85,7 +111,7 @@ void TFrm_Main::FillUpdateLists()
 
     setBanner(QStringLiteral(" %1 ").arg(wage::VendorConfig::customerName()));
     setStatusText(1, QStringLiteral("官方服务器版本：") + ReadManifestValue(QStringLiteral("Ver")));
-    if (QFileInfo::exists(wage::programFile(QStringLiteral("wagemain.exe")))) {
+    if (updater::programFileExists(QStringLiteral("wagemain.exe"))) {
         setStatusText(3, QStringLiteral("升级程序：") + GetBuildVersion(QStringLiteral("Update.exe"))
                              + QStringLiteral("-->>") + ReadManifestValue(QStringLiteral("UpdateVer")));
         progress1->showpress(4, 4, QStringLiteral("读取升级信息....."));
@@ -106,11 +132,13 @@ void TFrm_Main::setListStateImage(int row, int state)
 bool TFrm_Main::DecideUpdate()
 {
     Timer2->stop();
-    if (!QFileInfo::exists(wage::programFile(QStringLiteral("wagemain.exe"))))
+    if (!updater::programFileExists(QStringLiteral("wagemain.exe")))
         return false;
     m_localVersion = GetBuildVersion(QStringLiteral("wagemain.exe"));
     m_newVersion = ReadManifestValue(QStringLiteral("Ver"));
-    if (IsNewerVersion(m_newVersion, m_localVersion)) {
+    // An update whose packages were not all installed is offered again, although the host
+    // program may be the new one already.
+    if (IsNewerVersion(m_newVersion, m_localVersion) || !updater::unfinishedUpdate().isEmpty()) {
         setStatusText(2, QStringLiteral("从旧版本( %1 )升级到新版本( %2 )").arg(m_localVersion, m_newVersion));
         m_versionId = RegisterVersion(m_newVersion);
         return m_versionId > 0;
@@ -157,7 +185,8 @@ void TFrm_Main::Timer1Timer()
         BitBtn1->setEnabled(true);
         setStatusText(2, QStringLiteral("欢迎使用Quorvin软件在线升级程序。"));
         PB_Cur->setValue(0);
-        if (m_parameters.isEmpty() || parameter(0) != QLatin1String("auto")) {
+        // Unattended nobody could press the button: the update runs by itself.
+        if (!m_unattended && (m_parameters.isEmpty() || parameter(0) != QLatin1String("auto"))) {
             btn_Update->setEnabled(true);
         } else {
             guarded([this] { runUpdateAction(); });
@@ -165,4 +194,5 @@ void TFrm_Main::Timer1Timer()
         }
         setBanner(QStringLiteral(" %1 ").arg(wage::VendorConfig::customerName()));
     });
+    endUnattendedRun();
 }

@@ -60,14 +60,20 @@ void TFrm_Main::LoadWebImage(const QString &address)
     if (!file.open())
         return;
     file.close();
-    const wage::HttpOptions options = IdHTTP1.options;
-    IdHTTP1 = wage::HttpClient();
-    IdHTTP1.options = options;
-    wage::HttpClient::Events events;
-    events.begin = [this](qint64 total) { IdHTTP1WorkBegin(total); };
-    events.work = [this](qint64 done) { IdHTTP1Work(done); };
-    events.end = [this] { IdHTTP1WorkEnd(); };
-    const wage::HttpResult result = IdHTTP1.download(address, file.fileName(), events);
+    // While the update action runs, a picture must neither touch the package transfer nor the
+    // exit button: it is fetched on a client of its own, without the transfer events.
+    wage::HttpResult result;
+    if (m_actionRunning || m_transferRunning) {
+        wage::HttpClient picture;
+        picture.options = IdHTTP1.options;
+        result = picture.download(address, file.fileName());
+    } else {
+        wage::HttpClient::Events events;
+        events.begin = [this](qint64 total) { IdHTTP1WorkBegin(total); };
+        events.work = [this](qint64 done) { IdHTTP1Work(done); };
+        events.end = [this] { IdHTTP1WorkEnd(); };
+        result = IdHTTP1.download(address, file.fileName(), events);
+    }
     if (!result.ok)
         return;
     QByteArray bytes;

@@ -29,9 +29,8 @@ void TFrm_Main::Button1Click()
             return;
         const QString message = QStringLiteral("正在更新报表，稍后....");
         progress1->showpress(1, 3, message);
-        updater::ExtractPackage(archive, QDir::currentPath());
-        QFile::remove(archive);
-        updater::RunAutoUpdateScript(ADOConnection1, progress1);
+        installPackage(archive);
+        runAutoUpdateScript();
         progress1->showpress(2, 3, message);
         try {
             for (const QString &section : updater::ReportSections())

@@ -2,6 +2,7 @@
 #include "frm_main.h"
 
 #include "selfupdate.h"
+#include "updaterfiles.h"
 #include "zipextract.h"
 
 #include "core/appdir.h"
@@ -20,13 +21,7 @@
 
 namespace {
 
-void logLine(const QString &message)
-{
-    try {
-        wage::WriteTimedLog(message);
-    } catch (...) {
-    }
-}
+using updater::logLine;
 
 // Waits while the window stays responsive.
 void pause(int milliseconds)
@@ -66,19 +61,46 @@ bool TFrm_Main::SelfUpdate()
     setStatusText(3, QStringLiteral("升级程序：") + GetBuildVersion(QStringLiteral("Update.exe")) + QStringLiteral("-->>")
                          + newVersion);
     m_currentFile = QStringLiteral("Update.zip");
-    DownloadFile(BuildDownloadUrl(m_currentFile, ReadManifestValue(QStringLiteral("UpPath"))), m_currentFile);
+    const QString archive =
+        DownloadFile(BuildDownloadUrl(m_currentFile, ReadManifestValue(QStringLiteral("UpPath"))), m_currentFile);
+    QString refused;
+    if (!packageHashMatches(QStringLiteral("Update"), archive, &refused)) {
+        QFile::remove(archive);
+        logLine(QStringLiteral("升级程序更新失败，继续使用当前升级程序：") + refused);
+        progress1->showpress(4, 5, QString());
+        return false;
+    }
     progress1->showpress(2, 5, QStringLiteral("升级程序下载完成....."));
     AlertMess(QString(), QStringLiteral("升级程序更新完成。....."));
     AlertMess(QString(), QStringLiteral(" 3秒后重新启动程序....."));
     setStatusText(2, QStringLiteral("正在进行文件更新,请稍候..."));
-    const QString archive = wage::programFile(QStringLiteral("Update.zip"));
+    // The new updater must be there and satisfy "UpdateVer": an older one would find the same
+    // offer at its start and replace itself again and again.
     QString error;
-    const bool extracted = updater::ExtractPackage(archive, QDir::currentPath(), &error);
+    const bool installed = updater::ExtractPackage(archive, QDir::currentPath(), &error,
+                                                   [&newVersion](const QString &staging, QString *reason) {
+        const QString file = wage::resolveIn(staging, QStringLiteral("NewUpdate.exe"));
+        if (!QFileInfo::exists(file)) {
+            *reason = QStringLiteral("升级包中没有NewUpdate.exe");
+            return false;
+        }
+        const QString version = wage::readFileVersion(file);
+        bool tooOld = true;
+        try {
+            tooOld = version.isEmpty() || IsNewerVersion(newVersion, version);
+        } catch (...) {
+        }
+        if (tooOld) {
+            *reason = QStringLiteral("NewUpdate.exe 的版本（%1）低于升级配置文件的版本（%2）")
+                          .arg(version.isEmpty() ? QStringLiteral("无") : version, newVersion);
+            return false;
+        }
+        return true;
+    });
     QFile::remove(archive);
-    // Without a new updater in the package the running one stays: replacing it would leave the
-    // installation without any.
-    if (!extracted || !QFileInfo::exists(wage::resolveIn(QDir::currentPath(), QStringLiteral("NewUpdate.exe")))) {
-        logLine(QStringLiteral("升级程序更新失败，升级包中没有NewUpdate.exe") + (error.isEmpty() ? QString() : QStringLiteral("：") + error));
+    // The running updater stays when the package does not bring a fitting one.
+    if (!installed) {
+        logLine(QStringLiteral("升级程序更新失败，继续使用当前升级程序：") + error);
         progress1->showpress(4, 5, QString());
         setStatusText(2, QString());
         return false;
@@ -86,11 +108,11 @@ bool TFrm_Main::SelfUpdate()
     progress1->showpress(3, 5, QStringLiteral("升级程序已更新，3秒后将重新启动.....\n重新登陆完成升级"));
     AlertMess(QString(), QStringLiteral("升级程序更新,三秒后重启，请重新登陆完成更新....."));
     pause(3000);
-    if (!updater::ReplaceUpdater(m_parameters.size() >= 2)) {
+    if (!updater::ReplaceUpdater(m_parameters.size() >= 2, m_parameters.mid(0, 1))) {
         logLine(QStringLiteral("升级程序更新失败，无法启动替换脚本"));
         return false;
     }
-    endProcess();
+    endProcess(1);
     return true;
 }
 

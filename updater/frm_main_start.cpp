@@ -5,6 +5,7 @@
 #include "linkcfg_api.h"
 #include "processes.h"
 #include "textroutines.h"
+#include "updaterfiles.h"
 #include "zipextract.h"
 
 #include "core/appdir.h"
@@ -40,11 +41,6 @@ QString readMain(const QString &key, const QString &fallback = QString())
     return inistring(kMain, key, fallback, kIni, QStringLiteral("read"));
 }
 
-bool programFileExists(const QString &name)
-{
-    return QFileInfo::exists(wage::programFile(name));
-}
-
 // A program directory on another machine: a share path, or a network file system.
 bool runsFromNetworkShare()
 {
@@ -74,9 +70,14 @@ QString itemAt(const QStringList &list, int index)
 
 } // namespace
 
+using updater::programFileExists;
+
 void TFrm_Main::FormShow()
 {
     guarded([this] { runStartSequence(); });
+    // Unattended, a start that does not go on to the update lists has nothing left to do.
+    if (m_unattended && !Timer1->isActive())
+        endUnattendedRun();
 }
 
 void TFrm_Main::runStartSequence()
@@ -103,7 +104,7 @@ void TFrm_Main::runStartSequence()
             progress1->showpress(1, 3, QStringLiteral("正在读取资料，稍后...."));
             FillUpdateLists();
             ConnectLocalAccess();
-            runUpdateAction();
+            guarded([this] { runUpdateAction(); });
             btn_Update->setEnabled(false);
             return;
         }
@@ -124,7 +125,7 @@ void TFrm_Main::runStartSequence()
     // 8.
     if (!ConnectDatabase()) {
         wage::prompt().message(QStringLiteral("手动运行update.exe，完成升级。\n普通操作员可自动同步更新。"));
-        endProcess();
+        endProcess(1);
     }
 
     // 9.
@@ -185,12 +186,13 @@ void TFrm_Main::runStartSequence()
 void TFrm_Main::installOfflinePackage(int total, const QString &message)
 {
     progress1->showpress(1, total, message);
-    installPackage(QStringLiteral("APack.zip"));
-    updater::RunAutoUpdateScript(ADOConnection1, progress1);
+    installPackage(wage::programFile(QStringLiteral("APack.zip")));
+    runAutoUpdateScript();
     if (total == 3)
         progress1->showpress(2, 3, message);
+    m_outcome = Outcome::Updated;
     startProgram(QStringLiteral("Wagemain.exe"));
-    endProcess();
+    endProcess(0);
 }
 
 bool TFrm_Main::ConnectDatabase()
@@ -259,6 +261,9 @@ bool TFrm_Main::ConnectLocalAccess()
         wage::prompt().message(QStringLiteral("提示,在指定路径没有找到数据文件,只能启用本地数据。"));
         path = wage::programFile(QString::fromLatin1(wage::kDefaultAccessFile));
         inistring(kMain, QStringLiteral("datapath"), QString(), kIni, QStringLiteral("delete"));
+        // Opening never creates a database: an empty new file would pass for the installation's.
+        if (!QFileInfo::exists(path))
+            return false;
     } else if (programFileExists(QString::fromLatin1(wage::kDefaultAccessFile))) {
         path = wage::programFile(QString::fromLatin1(wage::kDefaultAccessFile));
     } else {

@@ -31,14 +31,24 @@ int RegisterVersion(wage::Connection *connection, const QString &dialect, const 
 {
     if (dialect == QLatin1String("ACCESS"))
         return 1;
+    // A registration whose packages were never all stored (cut off, F_Enabled still empty) is
+    // dropped with its files and made anew.
+    const wage::QueryResult unfinished = connection->query(
+        QStringLiteral("select F_id from F_UpdateVer where F_App_ver='") + q(version) + QStringLiteral("' and F_Enabled is null"));
+    for (int row = 0; row < unfinished.rows.size(); ++row) {
+        const QString id = QString::number(unfinished.value(row, QStringLiteral("F_id")).toInt());
+        RunSqlCommand(QStringLiteral("Delete F_UpdateFiles where F_id=") + id, connection);
+        RunSqlCommand(QStringLiteral("Delete F_UpdateVer where F_id=") + id, connection);
+    }
     if (GetSqli(QStringLiteral("select count(*) from F_UpdateVer where F_App_ver='") + q(version) + QLatin1Char('\''),
                 connection)
         >= 1) {
         AlertMess(QString(), QStringLiteral("服务器已更新。"));
         return 0;
     }
-    RunSqlCommand(QStringLiteral("update F_UpdateVer set F_Enabled=0"), connection);
-    connection->execute(QStringLiteral("insert into F_UpdateVer (F_App_ver,F_Update,F_Enabled) values (:ver,:upd,1)"),
+    // Not yet enabled: the other workstations take the version only once all its packages
+    // are stored (EnableVersion).
+    connection->execute(QStringLiteral("insert into F_UpdateVer (F_App_ver,F_Update,F_Enabled) values (:ver,:upd,NULL)"),
                         {{QStringLiteral("ver"), version}, {QStringLiteral("upd"), wage::nowText()}});
     bool ok = false;
     const int id = connection->lastInsertId().toInt(&ok);
@@ -46,6 +56,14 @@ int RegisterVersion(wage::Connection *connection, const QString &dialect, const 
         return id;
     return GetSqli(QStringLiteral("select max(F_id) from F_UpdateVer where F_App_ver='") + q(version) + QLatin1Char('\''),
                    connection);
+}
+
+void EnableVersion(wage::Connection *connection, const QString &dialect, int versionId)
+{
+    if (dialect == QLatin1String("ACCESS"))
+        return;
+    RunSqlCommand(QStringLiteral("update F_UpdateVer set F_Enabled=0"), connection);
+    RunSqlCommand(QStringLiteral("update F_UpdateVer set F_Enabled=1 where F_id=") + QString::number(versionId), connection);
 }
 
 QString PackageSizeText(qint64 bytes)

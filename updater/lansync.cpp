@@ -1,6 +1,7 @@
 // The fetching side: a workstation installs the enabled version from the database.
 #include "lansync.h"
 
+#include "updaterfiles.h"
 #include "zipextract.h"
 
 #include "core/appdir.h"
@@ -26,10 +27,7 @@ namespace {
 
 void log(const QString &message)
 {
-    try {
-        wage::WriteTimedLog(message);
-    } catch (...) {
-    }
+    logLine(message);
 }
 
 void show(Tprogress *progress, int position, int maximum, const QString &message)
@@ -76,16 +74,29 @@ bool ClientSync(const SyncContext &context)
     // management yet lacks that column.
     addUpdateUsersColumn(connection, QStringLiteral("F_id"), QStringLiteral("alter table F_UpdateUsers add F_id int "));
     // 2.
-    const QString oldVersion = QFileInfo::exists(wage::programFile(QStringLiteral("WAGEMAIN.exe")))
+    const QString oldVersion = programFileExists(QStringLiteral("WAGEMAIN.exe"))
         ? GetBuildVersion(QStringLiteral("WAGEMAIN.exe"))
         : QString();
     const QString localVersion = GetBuildVersion(QStringLiteral("wagemain.exe"));
-    // 3. The database compares the versions as text.
+    // 3. Exactly one enabled version, newer by number ("4.40.2.11" is newer than "4.40.2.9").
+    const wage::QueryResult enabled =
+        connection->query(QStringLiteral("select f_id,F_App_ver from F_UpdateVer where F_Enabled=1"));
+    if (enabled.rows.size() != 1)
+        return false;
     bool isNumber = false;
-    const int id = GetSqlStr(
-        QStringLiteral("select f_id from F_UpdateVer where F_Enabled=1 and F_App_ver>'") + q(localVersion) + QLatin1Char('\''),
-        connection).toInt(&isNumber);
+    const int id = enabled.value(0, QStringLiteral("f_id")).toInt(&isNumber);
     if (!isNumber)
+        return false;
+    const QString offered = TrimText(enabled.value(0, QStringLiteral("F_App_ver")).toString());
+    bool newer = localVersion.isEmpty();
+    if (!newer) {
+        try {
+            newer = IsNewerVersion(offered, localVersion);
+        } catch (...) {
+            newer = false;
+        }
+    }
+    if (!newer && (context.unfinishedVersion.isEmpty() || context.unfinishedVersion != offered))
         return false;
     const QString versionId = QString::number(id);
     // 4.
@@ -132,6 +143,7 @@ bool ClientSync(const SyncContext &context)
         }
     }
     staging.remove();
+    clearUnfinishedUpdate();
     // 6. - 8.
     show(context.progress, 4, 7, QStringLiteral("升级即将完成，请稍后....."));
     const QString publicIp = TrimText(GetPublicIP());

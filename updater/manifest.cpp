@@ -14,6 +14,16 @@ QString ManifestName(const QString &dialect)
     return dialect == QLatin1String("MSSQL") ? QStringLiteral("SqlServer.xml") : QStringLiteral("Access.xml");
 }
 
+QString SignatureName(const QString &manifestName)
+{
+    return manifestName + QStringLiteral(".sig");
+}
+
+QString HashKeyOf(const QString &fileKey)
+{
+    return fileKey + QStringLiteral("SHA256");
+}
+
 QString DecodeXmlDocument(const QByteArray &document)
 {
     static const QRegularExpression declaration(

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +85,13 @@ bool StartProgram(const QString &fileName, const QStringList &arguments)
 {
     const QString path = wage::programFile(fileName);
     return QProcess::startDetached(path, arguments, wage::programDir());
+}
+
+void EndProcessNow(int exitCode)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(exitCode);
 }
 
 } // namespace updater

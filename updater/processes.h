@@ -15,4 +15,7 @@ int KillTask(const QString &programName, bool kill);
 // working directory; false when it could not be started.
 bool StartProgram(const QString &fileName, const QStringList &arguments = {});
 
+// Ends this process at once with `exitCode` (no windows closed), after flushing standard output.
+[[noreturn]] void EndProcessNow(int exitCode);
+
 } // namespace updater

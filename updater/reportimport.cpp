@@ -1,5 +1,7 @@
 #include "reportimport.h"
 
+#include "updaterfiles.h"
+
 #include "core/appdir.h"
 #include "core/errlog.h"
 #include "core/inifile.h"
@@ -143,10 +145,7 @@ void ImportReportSection(wage::Connection *connection, const QString &section, I
                 + QLatin1Char('=') + value;
             if (onInvalid == InvalidDefinition::Fail)
                 throw WageError(problem);
-            try {
-                wage::WriteTimedLog(problem);
-            } catch (...) {
-            }
+            logLine(problem);
             continue;
         }
         importDefinition(connection, section, name, fields);

@@ -1,5 +1,7 @@
 #include "selfupdate.h"
 
+#include "updaterfiles.h"
+
 #include "core/appdir.h"
 #include "core/inifile.h"
 #include "core/strutil.h"
@@ -122,8 +124,10 @@ QStringList ReplacementShellLines(const ReplacementPlan &plan)
         QStringLiteral("fi"),
     };
     if (!plan.startAfter.isEmpty()) {
-        lines << QStringLiteral("( cd ") + ShellQuote(plan.programDir) + QStringLiteral(" && exec ")
-                     + ShellQuote(QStringLiteral("./") + plan.startAfter)
+        QString command = ShellQuote(QStringLiteral("./") + plan.startAfter);
+        for (const QString &argument : plan.startArguments)
+            command += QLatin1Char(' ') + ShellQuote(argument);
+        lines << QStringLiteral("( cd ") + ShellQuote(plan.programDir) + QStringLiteral(" && exec ") + command
                      + QStringLiteral(" ) </dev/null >/dev/null 2>&1 &");
     }
     lines << QStringLiteral("rm -f \"$0\"") << QStringLiteral("exit 0");
@@ -158,11 +162,12 @@ bool WriteAndStartScript(const QString &scriptPath, const QStringList &lines, co
 #endif
 }
 
-bool ReplaceUpdater(bool hostStarted)
+bool ReplaceUpdater(bool hostStarted, const QStringList &restartArguments)
 {
     const QString script = wage::programFile(ScriptFileName());
     const QString workDir = QDir::currentPath();
 #ifdef _WIN32
+    Q_UNUSED(restartArguments);
     return WriteAndStartScript(script, ReplaceBatchLines(shortPathOf(runningUpdaterPath()), nativeProgramDir(), hostStarted),
                                workDir);
 #else
@@ -173,6 +178,8 @@ bool ReplaceUpdater(bool hostStarted)
     plan.programDir = wage::programDir();
     plan.newFile = wage::resolveIn(workDir, QStringLiteral("NewUpdate.exe"));
     plan.startAfter = hostStarted ? QStringLiteral("wagemain.exe") : QStringLiteral("update.exe");
+    if (!hostStarted)
+        plan.startArguments = restartArguments;
     return WriteAndStartScript(script, ReplacementShellLines(plan), workDir);
 #endif
 }
@@ -201,7 +208,7 @@ bool commdown(const QString &fileName)
     const wage::IniFile ini(wage::programFile(QStringLiteral("netupdate.ini")));
     for (const QString &key : ini.keys(QStringLiteral("commlist"))) {
         if (TrimText(key).compare(wanted, Qt::CaseInsensitive) == 0)
-            return QFileInfo::exists(wage::programFile(wanted));
+            return programFileExists(wanted);
     }
     return false;
 }

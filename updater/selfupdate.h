@@ -17,6 +17,7 @@ struct ReplacementPlan {
     QString programDir;         // where "update.exe" (and "wagemain.exe") live
     QString newFile;            // the file that becomes update.exe ("NewUpdate.exe", "update.exe.zip")
     QString startAfter;         // "update.exe", "wagemain.exe", or empty for nothing
+    QStringList startArguments; // passed to the program started afterwards
 };
 
 // The name of the script in the program directory: "$$a$$.sh" (or "$$a$$.bat" on Windows).
@@ -39,8 +40,9 @@ bool WriteAndStartScript(const QString &scriptPath, const QStringList &lines, co
 
 // Writes and starts the replacement script for NewUpdate.exe (extracted into the working
 // directory). `hostStarted`: the updater had two or more parameters, so the host program is
-// started afterwards instead of the updater. The caller ends the process when this is true.
-bool ReplaceUpdater(bool hostStarted);
+// started afterwards instead of the updater; otherwise the new updater gets `restartArguments`
+// (an unattended "AUTO" run goes on as one). The caller ends the process when this is true.
+bool ReplaceUpdater(bool hostStarted, const QStringList &restartArguments = {});
 // Writes and starts the script that turns "update.exe.zip" of the working directory into
 // update.exe once this process has ended. The caller lets the application end normally.
 bool RenameUpdaterOnExit();

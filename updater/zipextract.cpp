@@ -12,8 +12,13 @@
 
 #include <zip.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace updater {
 namespace {
@@ -51,17 +56,35 @@ bool fail(QString *error, const QString &text)
 struct Entry {
     QString relative;
     bool isDir = false;
-    QFile::Permissions permissions;
+    int executable = -1;   // recorded executable bit, -1 when no mode was recorded
     bool skip = false;
 };
 
-QFile::Permissions unixPermissions(zip_t *zip, zip_uint64_t index)
+// The executable bit of a Unix mode recorded in the archive; -1 when none was recorded.
+int recordedExecutable(zip_t *zip, zip_uint64_t index)
 {
     zip_uint8_t opsys = 0;
     zip_uint32_t attributes = 0;
     if (zip_file_get_external_attributes(zip, index, 0, &opsys, &attributes) != 0 || opsys != ZIP_OPSYS_UNIX)
-        return {};
-    const unsigned mode = (attributes >> 16) & 0777;
+        return -1;
+    const unsigned mode = (attributes >> 16) & 07777;
+    if (mode == 0)
+        return -1;
+    return (mode & 0111) ? 1 : 0;
+}
+
+mode_t processUmask()
+{
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(022);
+        ::umask(m);
+        return m;
+    }();
+    return mask;
+}
+
+QFile::Permissions fromMode(mode_t mode)
+{
     QFile::Permissions p;
     if (mode & 0400) p |= QFile::ReadOwner | QFile::ReadUser;
     if (mode & 0200) p |= QFile::WriteOwner | QFile::WriteUser;
@@ -75,19 +98,57 @@ QFile::Permissions unixPermissions(zip_t *zip, zip_uint64_t index)
     return p;
 }
 
-// Archives made on Windows carry no modes: keep those of the file being replaced, and let a
-// program of the installation stay runnable.
+// A recorded mode is not trusted beyond its executable bit (an archive's 0777 must not make
+// world-writable files); the rest is what the process gives new files. Archives made on
+// Windows record nothing: the file being replaced keeps its executable bit, and a program of
+// the installation stays runnable.
 QFile::Permissions permissionsFor(const Entry &e, const QString &target)
 {
-    if (e.permissions != QFile::Permissions())
-        return e.permissions;
-    if (QFileInfo::exists(target))
-        return QFile(target).permissions();
-    QFile::Permissions p = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
-        | QFile::ReadGroup | QFile::ReadOther;
-    if (e.relative.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
-        p |= QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
-    return p;
+    bool executable = e.executable == 1;
+    if (e.executable < 0)
+        executable = QFileInfo::exists(target) ? QFileInfo(target).isExecutable()
+                                               : e.relative.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
+    return fromMode((executable ? 0777 : 0666) & ~processUmask());
+}
+
+// Puts files back as they were when a later file of the package could not be installed.
+struct Installation {
+    struct Moved {
+        QString target;
+        QString saved;   // the replaced file, kept aside; empty when there was none
+    };
+    QList<Moved> moved;
+    QStringList createdDirs;
+
+    // The files that could not be put back (empty when the target is as before).
+    QStringList rollback()
+    {
+        QStringList stuck;
+        for (auto it = moved.crbegin(); it != moved.crend(); ++it) {
+            const QByteArray target = QFile::encodeName(it->target);
+            const bool ok = it->saved.isEmpty() ? ::unlink(target.constData()) == 0
+                                                : std::rename(QFile::encodeName(it->saved).constData(), target.constData()) == 0;
+            if (!ok)
+                stuck << it->target;
+        }
+        for (auto it = createdDirs.crbegin(); it != createdDirs.crend(); ++it)
+            QDir().rmdir(*it);
+        return stuck;
+    }
+};
+
+// Creates the missing folders of `path`, remembering each for a rollback.
+bool makeDirs(const QString &path, Installation &done)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).path();
+    if (parent != path && !makeDirs(parent, done))
+        return false;
+    if (!QDir().mkdir(path))
+        return QFileInfo(path).isDir();
+    done.createdDirs << path;
+    return true;
 }
 
 } // namespace
@@ -111,7 +172,7 @@ QString SafeEntryPath(const QString &entryName)
     return parts.join(QLatin1Char('/'));
 }
 
-bool ExtractPackage(const QString &archive, const QString &targetDir, QString *error)
+bool ExtractPackage(const QString &archive, const QString &targetDir, QString *error, const BeforeInstall &beforeInstall)
 {
     int zerr = 0;
     std::unique_ptr<zip_t, ZipCloser> zip(
@@ -150,7 +211,7 @@ bool ExtractPackage(const QString &archive, const QString &targetDir, QString *e
         if (seen.contains(key))
             entries[seen.value(key)].skip = true;
         seen.insert(key, entries.size());
-        entries.push_back({relative, isDir, unixPermissions(zip.get(), static_cast<zip_uint64_t>(i))});
+        entries.push_back({relative, isDir, recordedExecutable(zip.get(), static_cast<zip_uint64_t>(i))});
         const QString staged = staging.filePath(relative);
         if (isDir) {
             QDir().mkpath(staged);
@@ -180,22 +241,57 @@ bool ExtractPackage(const QString &archive, const QString &targetDir, QString *e
             return fail(error, QStringLiteral("无法写入 %1：%2").arg(staged, out.errorString()));
     }
 
-    // Everything unpacked and checked: move into place, each file by one rename.
+    zip.reset();
+    if (beforeInstall) {
+        QString reason;
+        if (!beforeInstall(staging.path(), &reason))
+            return fail(error, reason.isEmpty() ? QStringLiteral("升级包 %1 未通过检查，未安装任何文件").arg(QFileInfo(archive).fileName())
+                                                : reason);
+    }
+
+    // Everything unpacked and checked: move into place, each file by one rename; a replaced
+    // file waits in a folder of its own until the whole package is in place.
+    QTemporaryDir replaced(QDir(targetDir).filePath(QStringLiteral(".wage-replaced-XXXXXX")));
+    if (!replaced.isValid())
+        return fail(error, QStringLiteral("无法在 %1 建立临时目录").arg(targetDir));
+    Installation done;
+    auto abandon = [&](const QString &reason) {
+        const QStringList stuck = done.rollback();
+        const QString outcome = stuck.isEmpty()
+            ? QStringLiteral("未安装任何文件")
+            : QStringLiteral("以下文件无法恢复：%1").arg(stuck.join(QStringLiteral("，")));
+        return fail(error, QStringLiteral("升级包 %1：%2，%3").arg(QFileInfo(archive).fileName(), reason, outcome));
+    };
+    int counter = 0;
     for (const Entry &e : entries) {
         if (e.skip)
             continue;
         const QString target = wage::resolveIn(targetDir, e.relative);
         if (e.isDir) {
-            QDir().mkpath(target);
+            if (!makeDirs(target, done))
+                return abandon(QStringLiteral("无法创建目录 %1").arg(target));
             continue;
         }
-        QDir().mkpath(QFileInfo(target).path());
+        if (!makeDirs(QFileInfo(target).path(), done))
+            return abandon(QStringLiteral("无法创建目录 %1").arg(QFileInfo(target).path()));
         const QString staged = staging.filePath(e.relative);
-        if (QFileInfo(target).isDir())
-            return fail(error, QStringLiteral("无法覆盖目录 %1").arg(target));
+        const QFileInfo existing(target);
+        if (existing.isDir())
+            return abandon(QStringLiteral("无法覆盖目录 %1").arg(target));
         QFile::setPermissions(staged, permissionsFor(e, target));
-        if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) != 0)
-            return fail(error, QStringLiteral("无法安装文件 %1").arg(target));
+        QString keep;
+        if (existing.exists() || existing.isSymLink()) {
+            keep = replaced.filePath(QString::number(counter++));
+            if (std::rename(QFile::encodeName(target).constData(), QFile::encodeName(keep).constData()) != 0)
+                return abandon(QStringLiteral("无法替换文件 %1：%2").arg(target, QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) != 0) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            if (!keep.isEmpty())
+                std::rename(QFile::encodeName(keep).constData(), QFile::encodeName(target).constData());
+            return abandon(QStringLiteral("无法安装文件 %1：%2").arg(target, reason));
+        }
+        done.moved.push_back({target, keep});
     }
     return true;
 }

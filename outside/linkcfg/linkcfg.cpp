@@ -26,6 +26,20 @@ QString accessDatabasePath()
     return wage::programFile(QString::fromLatin1(wage::kDefaultAccessFile));
 }
 
+// The database file a description opens on the embedded engine; empty for a server.
+QString databaseFileOf(const QString &description, const QString &accessPath)
+{
+    const QStringList parts = description.trimmed().split(QLatin1Char('#'));
+    const QString word = parts.value(0).trimmed().toUpper();
+    if (word == QLatin1String("ODBC"))
+        return QString();
+    if (word == QLatin1String("MSSQL")) {
+        const QString first = parts.value(1).trimmed();
+        return first.startsWith(QLatin1String("file:"), Qt::CaseInsensitive) ? first.mid(5) : QString();
+    }
+    return accessPath;
+}
+
 } // namespace
 
 LINKCFG_EXPORT bool ConnectTest(const char *description, void *connection)
@@ -34,7 +48,13 @@ LINKCFG_EXPORT bool ConnectTest(const char *description, void *connection)
     if (!c || !description)
         return false;
     try {
-        c->openDescription(wage::decodeLocalText(QByteArray(description)), accessDatabasePath());
+        const QString text = wage::decodeLocalText(QByteArray(description));
+        // Opening an installation never creates its database: a missing file is a failed
+        // connection, not a new empty database.
+        const QString file = databaseFileOf(text, accessDatabasePath());
+        if (!file.isEmpty() && !QFileInfo::exists(file))
+            return false;
+        c->openDescription(text, accessDatabasePath());
         return c->isOpen();
     } catch (...) {
         return false;

@@ -40,6 +40,7 @@ QString VendorConfig::defaultValue(const QString &key)
         {"MailPort", "25"},
         {"MailUser", "notice@wage-vendor.example"},
         {"MailFrom", "notice@wage-vendor.example"},
+        {"UpdateKey", ""},
     };
     for (const auto &d : defaults)
         if (key.compare(QLatin1String(d.key), Qt::CaseInsensitive) == 0)
@@ -71,5 +72,6 @@ QString VendorConfig::ipEchoUrl(int n) { return value(QStringLiteral("IPEchoURL%
 QString VendorConfig::mailHost() { return value(QStringLiteral("MailHost")); }
 QString VendorConfig::mailUser() { return value(QStringLiteral("MailUser")); }
 QString VendorConfig::mailFrom() { return value(QStringLiteral("MailFrom")); }
+QString VendorConfig::updateKey() { return value(QStringLiteral("UpdateKey")).trimmed(); }
 
 } // namespace wage

@@ -27,6 +27,9 @@ struct VendorConfig {
     static QString mailHost();
     static QString mailUser();
     static QString mailFrom();
+    // The vendor's Ed25519 public key (base64 of its 32 raw bytes) that manifests must be
+    // signed with; empty: no signature check.
+    static QString updateKey();
     // The raw value of a key, or its default.
     static QString value(const QString &key);
     static QString defaultValue(const QString &key);

@@ -119,7 +119,6 @@ TEST_F(StartUp, VersionDecisionIsNumeric)
 
 TEST_F(StartUp, UserLookupConfirmationAndStructureChecksOnAccess)
 {
-    SKIP_WITHOUT_TOP();
     makeDatabase();
     installHost("4.40.2.10");
     installLinkcfg();
@@ -142,7 +141,6 @@ TEST_F(StartUp, UserLookupConfirmationAndStructureChecksOnAccess)
 
 TEST_F(StartUp, AutoAndLowerCaseAutoOnSqlServer)
 {
-    SKIP_WITHOUT_TOP();
     const QString db = dir.file("wage.db");
     makeDatabase(db, true);
     writeIni({{"connectionstr", "MSSQL#file:" + db}});

@@ -90,7 +90,10 @@ void UpdaterFixture::servePackage(const QString &path, const QList<updatertest::
 std::unique_ptr<TFrm_Main> UpdaterFixture::makeWindow(const QStringList &parameters)
 {
     auto window = std::make_unique<TFrm_Main>(parameters);
-    window->killApplication = [this] { ended = true; };
+    window->killApplication = [this](int code) {
+        ended = true;
+        exitCode = code;
+    };
     window->startProgram = [this](const QString &name) {
         started << name;
         return true;
@@ -115,18 +118,4 @@ void UpdaterFixture::shot(QWidget *window, const QString &name)
         return;
     QDir().mkpath(folder);
     window->grab().save(folder + "/" + name);
-}
-
-bool engineRunsTop()
-{
-    QTemporaryDir tmp;
-    wage::Connection c;
-    try {
-        c.openFile(tmp.filePath("probe.db"), wage::Dialect::Access);
-        c.execute("create table probe (a int)");
-        c.query("select top 1 * from probe");
-        return true;
-    } catch (...) {
-        return false;
-    }
 }

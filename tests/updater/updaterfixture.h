@@ -38,13 +38,8 @@ protected:
     QStringList started;
     QStringList killed;
     bool ended = false;
+    int exitCode = -1;
 };
 
 // Writes the file version into a copy of one of our ELF programs.
 bool setFileVersion(const QString &path, const QString &version);
-
-// The column tests read "select top 1 * from ..."; until the embedded engine translates TOP,
-// the tests that need them are skipped rather than failed.
-bool engineRunsTop();
-#define SKIP_WITHOUT_TOP() \
-    if (!engineRunsTop()) GTEST_SKIP() << "the embedded engine does not translate TOP yet"

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using updater::ExtractPackage;
 using updatertest::makeZip;
 using updatertest::ZipEntry;
@@ -112,5 +114,47 @@ TEST(ExtractPackage, CorruptOrTruncatedArchiveInstallsNothing)
         EXPECT_FALSE(error.isEmpty()) << name;
         EXPECT_EQ(readAll(dir.file("a.txt")), "original a") << name;
         EXPECT_FALSE(QFileInfo::exists(dir.file("b.bin"))) << name;
+    }
+}
+
+TEST(ExtractPackage, AFileThatCannotBePutInPlaceUndoesTheWholePackage)
+{
+    wagetest::ProgramDirFixture dir;
+    dir.write("new1.txt", "original 1");
+    // A folder where the package has a file: that entry cannot be written.
+    dir.write("blocked.txt/inside.txt", "x");
+    const QString archive = dir.file("pkg.zip");
+    ASSERT_TRUE(makeZip(archive, {{"new1.txt", "new 1"}, {"sub/added.txt", "added"}, {"blocked.txt", "b"}, {"new2.txt", "new 2"}}));
+    QString error;
+    EXPECT_FALSE(ExtractPackage(archive, dir.path(), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("未安装任何文件"))) << error.toStdString();
+    EXPECT_TRUE(error.contains("blocked.txt")) << error.toStdString();
+    EXPECT_EQ(readAll(dir.file("new1.txt")), "original 1");
+    EXPECT_FALSE(QFileInfo::exists(dir.file("sub")));
+    EXPECT_FALSE(QFileInfo::exists(dir.file("new2.txt")));
+    EXPECT_EQ(readAll(dir.file("blocked.txt/inside.txt")), "x");
+    for (const QString &name : filesUnder(dir.path()))
+        EXPECT_FALSE(name.startsWith(QLatin1String(".wage-unpack"))) << name.toStdString();
+}
+
+TEST(ExtractPackage, RecordedModesKeepOnlyTheExecutableBit)
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct Case {
+        const char *name;
+        unsigned recorded;
+        bool executable;
+    } cases[] = {{"open.txt", 0777, true}, {"plain.txt", 0666, false}, {"tool", 0755, true}, {"secret.txt", 0600, false}};
+    wagetest::ProgramDirFixture dir;
+    QList<ZipEntry> entries;
+    for (const Case &c : cases)
+        entries.append({c.name, "x", false, c.recorded});
+    ASSERT_TRUE(makeZip(dir.file("pkg.zip"), entries));
+    ASSERT_TRUE(ExtractPackage(dir.file("pkg.zip"), dir.path()));
+    for (const Case &c : cases) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(dir.file(c.name)).constData(), &st), 0) << c.name;
+        EXPECT_EQ(st.st_mode & 0777, (c.executable ? 0777u : 0666u) & ~unsigned(mask)) << c.name;
     }
 }

@@ -56,25 +56,6 @@ void Workstation::install(const QString &dbPath, const QString &hostVersion, con
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-bool engineRunsTSql()
-{
-    static int known = -1;
-    if (known < 0) {
-        QTemporaryDir dir;
-        wage::Connection db;
-        try {
-            db.openDescription(QStringLiteral("MSSQL#file:") + dir.filePath(QStringLiteral("probe.db")), QString());
-            db.execute(QStringLiteral("create table t (id int IDENTITY(1,1), v varchar(10))"));
-            db.execute(QStringLiteral("insert into t (v) values ('a')"));
-            const auto r = db.query(QStringLiteral("select top 1 * from t"));
-            known = r.rows.size() == 1 && r.rows[0][0].toInt() == 1 ? 1 : 0;
-        } catch (...) {
-            known = 0;
-        }
-    }
-    return known == 1;
-}
-
 void createUpdateTables(wage::Connection *db)
 {
     db->execute("Create table F_UpdateVer (F_id int IDENTITY(1,1),F_App_ver varchar(20),F_Update datetime,F_Content varchar(100))");

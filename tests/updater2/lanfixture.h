@@ -25,13 +25,6 @@ struct Workstation {
     void write(const QString &name, const QByteArray &bytes) const;
 };
 
-// True when the embedded engine runs the T-SQL the update tables need (TOP, IDENTITY keys).
-bool engineRunsTSql();
-#define SKIP_WITHOUT_TSQL()                                                                        \
-    do {                                                                                           \
-        if (!lantest::engineRunsTSql())                                                            \
-            GTEST_SKIP() << "the embedded engine does not translate TOP and IDENTITY yet";          \
-    } while (0)
 
 // Creates the update tables, the operation log and the module table on a fresh database.
 void createUpdateTables(wage::Connection *db);

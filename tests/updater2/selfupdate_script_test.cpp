@@ -63,7 +63,8 @@ void writeProgram(const QString &path, const QString &marker, const QString &nam
 {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\necho \"" + name.toUtf8() + " $(pwd)\" >> " + ShellQuote(marker).toUtf8() + "\n");
+    // One write of the whole line, so that a reader never sees half of it.
+    f.write("#!/bin/sh\nline=\"" + name.toUtf8() + " $(pwd)${1:+ $*}\"\necho \"$line\" >> " + ShellQuote(marker).toUtf8() + "\n");
     f.close();
     // Deliberately not executable: an archive does not keep the mode, the script sets it.
 }
@@ -91,6 +92,7 @@ struct ScriptCase {
     bool newFilePresent;
     bool hostStarted;
     bool selfNamedUpdate;   // the running updater is "Update.exe" rather than "update.exe"
+    QStringList arguments = {};
 };
 
 } // namespace
@@ -122,6 +124,7 @@ void runScriptCase(const ScriptCase &c)
     plan.programDir = dir;
     plan.newFile = dir + QStringLiteral("/NewUpdate.exe");
     plan.startAfter = c.hostStarted ? QStringLiteral("wagemain.exe") : QStringLiteral("update.exe");
+    plan.startArguments = c.arguments;
     const QString script = dir + QStringLiteral("/") + ScriptFileName();
     ASSERT_TRUE(WriteAndStartScript(script, ReplacementShellLines(plan), dir));
 
@@ -133,14 +136,15 @@ void runScriptCase(const ScriptCase &c)
     old.waitForFinished();
 
     ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(script); })) << c.label;
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(marker); })) << c.label;
+    // The marker exists as soon as the program opens it: wait for the finished line.
+    ASSERT_TRUE(waitFor([&] { return readText(marker).endsWith(QLatin1Char('\n')); })) << c.label;
 
     const QString updater = dir + QStringLiteral("/update.exe");
     const QString who = c.hostStarted ? QStringLiteral("host") : (c.newFilePresent ? QStringLiteral("new") : QStringLiteral("old"));
-    EXPECT_EQ(readText(marker).trimmed(), who + QLatin1Char(' ') + dir) << c.label;
+    EXPECT_EQ(readText(marker).trimmed(), QStringList({who, dir}).join(QLatin1Char(' ')) + (c.arguments.isEmpty() ? QString() : QLatin1Char(' ') + c.arguments.join(QLatin1Char(' ')))) << c.label;
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/NewUpdate.exe")));
     EXPECT_TRUE(QFileInfo::exists(updater)) << "never without an updater";
-    EXPECT_EQ(readText(updater).contains(QStringLiteral("echo \"new")), c.newFilePresent) << c.label;
+    EXPECT_EQ(readText(updater).contains(QStringLiteral("line=\"new")), c.newFilePresent) << c.label;
     if (c.selfNamedUpdate && c.newFilePresent)
         EXPECT_FALSE(QFileInfo::exists(self));
 }
@@ -152,6 +156,7 @@ TEST(ReplacementScriptRun, WaitsSwapsStartsAndDeletesItself)
         {"host started after a host-started update", true, true, false},
         {"old file named Update.exe", true, false, true},
         {"no NewUpdate.exe: old updater stays and starts", false, false, false},
+        {"an unattended run goes on as one", true, false, false, {QStringLiteral("AUTO")}},
     };
     for (const ScriptCase &c : cases) {
         SCOPED_TRACE(c.label);

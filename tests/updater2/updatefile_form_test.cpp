@@ -25,7 +25,6 @@ struct StoreFixture : ::testing::Test {
     wage::ScopedScriptedPrompt prompt;
     void SetUp() override
     {
-        SKIP_WITHOUT_TSQL();
         db.openDescription(QStringLiteral("MSSQL#file:") + dir.file("wage.db"), QString());
         lantest::createUpdateTables(&db);
     }
@@ -34,22 +33,35 @@ struct StoreFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(StoreFixture, RegisteringAVersionEnablesItAloneAndOnlyOnce)
+TEST_F(StoreFixture, AVersionIsEnabledAloneOnceItsPackagesAreStoredAndRegisteredOnlyOnce)
 {
     EXPECT_EQ(updater::RegisterVersion(&db, "ACCESS", "4.40.3.1"), 1);
     EXPECT_EQ(count("select count(*) from F_UpdateVer"), 0) << "nothing stored for Access";
 
     const int first = updater::RegisterVersion(&db, "MSSQL", "4.40.3.1");
-    const int second = updater::RegisterVersion(&db, "MSSQL", "4.40.3.2");
     EXPECT_GT(first, 0);
+    updater::EnableVersion(&db, "MSSQL", first);
+    const int second = updater::RegisterVersion(&db, "MSSQL", "4.40.3.2");
     EXPECT_GT(second, first);
+    // Registered, packages not stored yet: the workstations still see the previous version.
+    EXPECT_EQ(GetSqli("select F_id from F_UpdateVer where F_Enabled=1", &db), first);
+    updater::EnableVersion(&db, "MSSQL", second);
     EXPECT_EQ(GetSqlStr("select F_App_ver from F_UpdateVer where F_Enabled=1", &db), QStringLiteral("4.40.3.2"));
-    EXPECT_EQ(GetSqli("select F_id from F_UpdateVer where F_Enabled=1", &db), second);
+    EXPECT_EQ(count("select count(*) from F_UpdateVer where F_Enabled=1"), 1);
 
     EXPECT_EQ(updater::RegisterVersion(&db, "MSSQL", "4.40.3.1"), 0);
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("服务器已更新。")});
     EXPECT_EQ(count("select count(*) from F_UpdateVer"), 2);
-    EXPECT_EQ(GetSqlStr("select F_App_ver from F_UpdateVer where F_Enabled=1", &db), QStringLiteral("4.40.3.2"));
+
+    // A registration left unfinished (cut off before its last package) is made anew, its
+    // stored packages dropped.
+    const int cut = updater::RegisterVersion(&db, "MSSQL", "4.40.4.0");
+    db.execute("insert into F_UpdateFiles (F_id,F_name) values (" + QString::number(cut) + ",'pkg1.zip')");
+    const int again = updater::RegisterVersion(&db, "MSSQL", "4.40.4.0");
+    EXPECT_GT(again, cut);
+    EXPECT_EQ(count("select count(*) from F_UpdateVer where F_App_ver='4.40.4.0'"), 1);
+    EXPECT_EQ(count("select count(*) from F_UpdateFiles"), 0);
+    EXPECT_EQ(prompt.texts().size(), 1);
 }
 
 TEST_F(StoreFixture, PackagesAreStoredWithNameSizeAndBytes)
