@@ -1,6 +1,7 @@
 #include "kit/sheetreader.h"
 
 #include "core/textcodec.h"
+#include "kit/sheetgrid.h"
 #include "kit/xlsxfile.h"
 
 #include <QFile>
@@ -61,14 +62,27 @@ QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
 
 bool readSpreadsheetMl(const QByteArray &xml, QList<QStringList> *rows, QString *reason)
 {
-    rows->clear();
+    SheetGrid grid(rows);
     QXmlStreamReader r(xml);
     bool inFirstSheet = false;
     bool sheetDone = false;
     bool sawWorkbook = false;
-    QStringList row;
-    int col = 0;
-    while (!r.atEnd() && !sheetDone) {
+    bool inRange = true;
+    int rowNo = 0;   // counted from 1, like ss:Index
+    int col = 0;     // the next cell's column, counted from 1
+    // Indexes are read as numbers; one that is missing, not a number or out of range fails.
+    auto index = [&](int *target) {
+        const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
+        if (idx.isEmpty())
+            return true;
+        bool ok = false;
+        const int n = idx.toInt(&ok);
+        if (!ok || n < 1)
+            return false;
+        *target = n;
+        return true;
+    };
+    while (inRange && !r.atEnd() && !sheetDone) {
         r.readNext();
         if (r.isStartElement()) {
             const auto name = r.name();
@@ -77,34 +91,28 @@ bool readSpreadsheetMl(const QByteArray &xml, QList<QStringList> *rows, QString 
             } else if (name == QLatin1String("Worksheet")) {
                 inFirstSheet = true;
             } else if (inFirstSheet && name == QLatin1String("Row")) {
-                const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
-                if (!idx.isEmpty())
-                    while (rows->size() < idx.toInt() - 1)
-                        rows->append(QStringList());
-                row.clear();
-                col = 0;
-            } else if (inFirstSheet && name == QLatin1String("Cell")) {
-                const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
-                if (!idx.isEmpty())
-                    col = idx.toInt() - 1;
-                while (row.size() < col)
-                    row << QString();
-            } else if (inFirstSheet && name == QLatin1String("Data")) {
-                QString v = r.readElementText(QXmlStreamReader::IncludeChildElements);
-                while (row.size() <= col)
-                    row << QString();
-                row[col] = v;
+                ++rowNo;
+                inRange = index(&rowNo) && grid.ensureRows(rowNo);
+                col = 1;
+            } else if (inFirstSheet && name == QLatin1String("Cell") && rowNo > 0) {
+                inRange = index(&col) && col <= SheetLimits::maxColumns;
+            } else if (inFirstSheet && name == QLatin1String("Data") && rowNo > 0) {
+                const QString v = r.readElementText(QXmlStreamReader::IncludeChildElements);
+                inRange = grid.setCell(rowNo, qMax(col, 1), v);
             }
         } else if (r.isEndElement()) {
             const auto name = r.name();
             if (inFirstSheet && name == QLatin1String("Cell")) {
                 ++col;
-            } else if (inFirstSheet && name == QLatin1String("Row")) {
-                rows->append(row);
             } else if (name == QLatin1String("Worksheet")) {
                 sheetDone = true;
             }
         }
+    }
+    if (!inRange) {
+        rows->clear();
+        *reason = QStringLiteral("文件不是有效的Excel表格：行号、列号或单元格数超出了工作表的范围。");
+        return false;
     }
     if (!sawWorkbook || (r.hasError() && !sheetDone)) {
         rows->clear();
@@ -120,6 +128,10 @@ bool readSheetFile(const QString &path, QList<QStringList> *rows, QString *reaso
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         *reason = QStringLiteral("无法打开文件：") + path;
+        return false;
+    }
+    if (f.size() > SheetLimits::maxBytes) {
+        *reason = QStringLiteral("文件不是有效的表格文件：文件超过%1MB。").arg(SheetLimits::maxBytes / (1024 * 1024));
         return false;
     }
     const QByteArray head = f.peek(512);
