@@ -10,9 +10,19 @@
 
 namespace wage {
 
-QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
+QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter, bool *withinLimits)
 {
     QList<QStringList> rows;
+    qint64 cells = 0;
+    if (withinLimits)
+        *withinLimits = true;
+    // Past the bounds of a worksheet the rows are dropped and the text is reported as too large.
+    auto tooLarge = [&] {
+        if (withinLimits)
+            *withinLimits = false;
+        rows.clear();
+        return rows;
+    };
     QStringList row;
     QString field;
     bool quoted = false;
@@ -40,6 +50,8 @@ QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
             row << field;
             field.clear();
             fieldStarted = false;
+            if (row.size() > SheetLimits::maxColumns || ++cells > SheetLimits::maxCells)
+                return tooLarge();
         } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
                 ++i;
@@ -48,6 +60,8 @@ QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
             row.clear();
             field.clear();
             fieldStarted = false;
+            if (rows.size() > SheetLimits::maxRows || ++cells > SheetLimits::maxCells)
+                return tooLarge();
         } else {
             field += c;
             fieldStarted = true;
@@ -161,7 +175,12 @@ bool readSheetFile(const QString &path, QList<QStringList> *rows, QString *reaso
     const QString firstLine = text.section(QLatin1Char('\n'), 0, 0);
     const QChar delimiter = firstLine.count(QLatin1Char('\t')) > firstLine.count(QLatin1Char(','))
         ? QLatin1Char('\t') : QLatin1Char(',');
-    *rows = parseSeparatedText(text, delimiter);
+    bool withinLimits = true;
+    *rows = parseSeparatedText(text, delimiter, &withinLimits);
+    if (!withinLimits) {
+        *reason = QStringLiteral("文件不是有效的文本表格(csv)：行数、列数或单元格数超出了工作表的范围。");
+        return false;
+    }
     return true;
 }
 

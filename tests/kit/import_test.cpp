@@ -258,6 +258,15 @@ TEST(TMyImport, CraftedSheetsAreRefusedAndAddNothing)
         EXPECT_EQ(f.count(), 0);
     }
 
+    {
+        wage::ScopedScriptedPrompt prompt;
+        EXPECT_EQ(f.import.ImportFile(f.write("宽.csv", "gsxu_no" + QByteArray(20000, ',') + "\r\nG01\r\n")), -1);
+        ASSERT_EQ(prompt.shown.size(), 1);
+        EXPECT_TRUE(prompt.shown[0].text.contains("不是有效的文本表格")) << prompt.shown[0].text.toStdString();
+        EXPECT_EQ(f.import.ImportText("gsxu_no" + QString(20000, '\t') + "\nG01\n"), -1);
+        EXPECT_EQ(f.count(), 0);
+    }
+
     // Within the bounds the same shapes still import: a gap of rows, a cell placed by index.
     wage::ScopedScriptedPrompt prompt;
     EXPECT_EQ(f.import.ImportFile(f.write("调价.xls", head

@@ -169,7 +169,16 @@ TEST(Tchoice, BuiltThroughItsControlsAndPictured)
     value->setText("2");
     add->click();
     EXPECT_EQ(run(db, choice), QStringList{"4"});
-    EXPECT_EQ(choice.findChild<QListWidget *>("ListBox_Condition")->count(), 2);
+    logic->setCurrentText("或者");
+    field->setCurrentText("工序编号");
+    op->setCurrentText("等于");
+    value->setText("G01");
+    add->click();
+    EXPECT_EQ(run(db, choice), (QStringList{"1", "3", "4"}));
+    auto *list = choice.findChild<QListWidget *>("ListBox_Condition");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "(工序名称 包含 包装");
+    EXPECT_EQ(list->item(2)->text(), "或者 工序编号 等于 G01");
 
     choice.resize(460, 240);
     choice.show();
