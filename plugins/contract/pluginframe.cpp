@@ -7,10 +7,12 @@
 #include "db/connection.h"
 #include "net/fileversion.h"
 #include "progress/tprogress.h"
+#include "progress/tprogress_form.h"
 
 #include <QCoreApplication>
 
 #include <exception>
+#include <utility>
 
 namespace wage {
 
@@ -42,6 +44,14 @@ void PluginFrame::attachHost(PluginForm *form, QObject *hostWindow, QObject *hos
     form->connection = findHostObjectAs<Connection>(hostDataModule, QStringLiteral("adoconnection1"));
 }
 
+bool PluginFrame::step(const PluginForm *form, int position, int maximum, const QString &message)
+{
+    if (!isCurrent(form))
+        return false;
+    progress()->showpress(position, maximum, message);
+    return isCurrent(form);
+}
+
 bool PluginFrame::permitted(const PluginParams &params)
 {
     if (pluginRightGranted(m_form->connection, m_table, params.function(), params.user()))
@@ -56,27 +66,63 @@ bool PluginFrame::showDLLForm(void *, const char *params, QObject *hostWindow, Q
 {
     // Host and plug-ins share one application object: the application handle has nothing to
     // adopt here.
-    const PluginParams items = splitPluginParams(params);
+    // A call while a window is still starting (the host's messages run meanwhile) would see a
+    // half-built window: the first call shows it.
+    if (m_startingUp)
+        return true;
+    ++m_showDepth;
     try {
-        if (m_form) {
-            prepareReshow(m_form, items, hostWindow, hostDataModule);
-            if (reshowChecksRight() && !permitted(items))
-                return true;
-            present(m_form, items, false);
-            return true;
+        const PluginParams items = splitPluginParams(params);
+        try {
+            showForm(items, hostWindow, hostDataModule);
+        } catch (const std::exception &e) {
+            // An error must not cross into the host; no half-built window is left behind.
+            reportFailure(items.function(), QString::fromUtf8(e.what()));
+        } catch (...) {
+            reportFailure(items.function(), QStringLiteral("发生未知错误。"));
         }
-        m_form = createForm();
-        m_form->setWindowTitle(items.function());
-        m_form->userName = items.user();
-        attachHost(m_form, hostWindow, hostDataModule);
-        startUp(m_form, items);
-        if (m_form && permitted(items))
-            present(m_form, items, true);
-    } catch (const std::exception &e) {
-        // An error must not cross into the host; no half-built window is left behind.
-        reportFailure(items.function(), QString::fromUtf8(e.what()));
+    } catch (...) {
     }
+    m_startingUp = false;
+    if (--m_showDepth == 0)
+        freeClosedForms();
     return true;
+}
+
+void PluginFrame::showForm(const PluginParams &items, QObject *hostWindow, QObject *hostDataModule)
+{
+    if (m_form) {
+        const QPointer<PluginForm> form = m_form;
+        prepareReshow(form, items, hostWindow, hostDataModule);
+        if (!isCurrent(form) || (reshowChecksRight() && !permitted(items)))
+            return;
+        if (isCurrent(form))
+            present(form, items, false);
+        return;
+    }
+    m_startingUp = true;
+    PluginForm *form = createForm();
+    m_form = form;
+    form->setWindowTitle(items.function());
+    form->userName = items.user();
+    attachHost(form, hostWindow, hostDataModule);
+    startUp(form, items);
+    if (!isCurrent(form)) {
+        abandonStartUp();
+        return;
+    }
+    const bool granted = permitted(items);
+    m_startingUp = false;
+    if (granted && isCurrent(form))
+        present(form, items, true);
+}
+
+// The window went while its start-up ran: a progress display it left open goes with it.
+void PluginFrame::abandonStartUp()
+{
+    m_startingUp = false;
+    if (m_progress && m_progress->form())
+        m_progress->form()->close();
 }
 
 void PluginFrame::reportFailure(const QString &caption, const QString &message)
@@ -95,13 +141,33 @@ void PluginFrame::closeMyform()
     if (!m_form)
         return;
     PluginForm *form = m_form;
+    m_form = nullptr;
+    if (m_showDepth > 0) {
+        // ShowDLLForm is further up the stack with this window in hand: free it on its return.
+        form->hide();
+        m_closed << form;
+        return;
+    }
     try {
         release(form);
-    } catch (const std::exception &) {
+    } catch (...) {
         // A scratch table that cannot be dropped does not keep the window alive.
     }
-    m_form = nullptr;
     delete form;
+}
+
+void PluginFrame::freeClosedForms()
+{
+    const QList<QPointer<PluginForm>> closed = std::exchange(m_closed, {});
+    for (const QPointer<PluginForm> &form : closed) {
+        if (!form)
+            continue;
+        try {
+            release(form);
+        } catch (...) {
+        }
+        delete form.data();
+    }
 }
 
 } // namespace wage

@@ -6,6 +6,12 @@
 // ShowDLLForm: split the parameters; with a window already there take the re-show path;
 // otherwise create the window (caption, host objects, connection), run the plug-in's start-up,
 // check the right (refused: "无此权限", the window is released as CloseMyform does) and show it.
+//
+// The start-up processes window messages (the progress display does), so the host may call
+// CloseMyform before ShowDLLForm returns. The window is then hidden and forgotten at once, but
+// freed (after release) only when ShowDLLForm is about to return: code further up the stack
+// never meets a freed window. A start-up that sees isCurrent() turn false (step() returns false)
+// stops; nothing after it runs for that window. No exception leaves an export.
 #include "contract/hostobjects.h"
 #include "contract/pluginform.h"
 
@@ -35,6 +41,11 @@ public:
     QString versionLabel() const;
     // The library's own progress display, owned by the application.
     Tprogress *progress();
+    // Whether `form` is still the plug-in's window (not closed while messages were processed).
+    bool isCurrent(const PluginForm *form) const { return form && m_form == form; }
+    // A start-up step on the progress display; false when the window was closed meanwhile and
+    // the start-up has to stop.
+    bool step(const PluginForm *form, int position, int maximum, const QString &message);
 
 protected:
     virtual PluginForm *createForm() = 0;
@@ -56,14 +67,20 @@ protected:
     void attachHost(PluginForm *form, QObject *hostWindow, QObject *hostDataModule) const;
 
 private:
+    void showForm(const PluginParams &items, QObject *hostWindow, QObject *hostDataModule);
     bool permitted(const PluginParams &params);
     void reportFailure(const QString &caption, const QString &message);
+    void abandonStartUp();
+    void freeClosedForms();
 
     QByteArray m_captionGbk;
     QString m_table;
     QString m_pluginFile;
     QPointer<PluginForm> m_form;
     QPointer<Tprogress> m_progress;
+    int m_showDepth = 0;          // ShowDLLForm calls on the stack
+    bool m_startingUp = false;    // a new window is between creation and its right check
+    QList<QPointer<PluginForm>> m_closed;   // closed while ShowDLLForm ran; freed on its return
 };
 
 } // namespace wage

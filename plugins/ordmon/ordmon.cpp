@@ -19,15 +19,19 @@ protected:
     void startUp(wage::PluginForm *form, const wage::PluginParams &) override
     {
         auto *window = static_cast<TOrdmon_form *>(form);
-        progress()->showpress(1, 5, QStringLiteral("正在读取数据环境 ...."));
+        // Each step lets the host's messages run; a window closed meanwhile ends the start-up.
+        if (!step(form, 1, 5, QStringLiteral("正在读取数据环境 ....")))
+            return;
         if (QWidget *main = wage::hostMainWindow(form->hostWindow)) {
             const QRect r = main->geometry();
             window->setGeometry(r.x(), r.y(), r.width(), r.height() - 10);
         }
         window->statusPanel(0)->setText(versionLabel());
-        progress()->showpress(2, 5, QStringLiteral("正在检查数据结构 ...."));
+        if (!step(form, 2, 5, QStringLiteral("正在检查数据结构 ....")))
+            return;
         window->CheckMonitorStructure();
-        progress()->showpress(3, 5, QStringLiteral("正在初始化数据环境 ...."));
+        if (!step(form, 3, 5, QStringLiteral("正在初始化数据环境 ....")))
+            return;
         AlertConn(form->connection);
     }
 

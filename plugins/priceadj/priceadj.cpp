@@ -17,7 +17,9 @@ protected:
 
     void startUp(wage::PluginForm *form, const wage::PluginParams &) override
     {
-        progress()->showpress(1, 5, QStringLiteral("正在建立所需数据环境...."));
+        // The step lets the host's messages run; a window closed meanwhile ends the start-up.
+        if (!step(form, 1, 5, QStringLiteral("正在建立所需数据环境....")))
+            return;
         if (QWidget *main = wage::hostMainWindow(form->hostWindow))
             form->resize(main->width(), main->height());
         static_cast<TGxtzForm *>(form)->setUpWindow();

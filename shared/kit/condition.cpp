@@ -149,16 +149,32 @@ QString conditionsPredicate(const QList<ChoiceCondition> &conditions, Dialect di
 
 QStringList conditionsText(const QList<ChoiceCondition> &conditions)
 {
+    QList<ChoiceCondition> valid;
+    for (const ChoiceCondition &c : conditions)
+        if (validateCondition(c).isEmpty())
+            valid << c;
+    auto isOr = [&](int i) { return i > 0 && valid.at(i).logic == QStringLiteral("或者"); };
+    // "并且" binds tighter than "或者": rows joined by 并且 form one group, and a group of
+    // several rows is bracketed when an 或者 stands beside it.
+    bool anyOr = false;
+    for (int i = 1; i < valid.size(); ++i)
+        anyOr = anyOr || isOr(i);
     QStringList lines;
-    for (const ChoiceCondition &c : conditions) {
-        if (!validateCondition(c).isEmpty())
-            continue;
+    for (int i = 0; i < valid.size(); ++i) {
+        const ChoiceCondition &c = valid.at(i);
+        const bool opensGroup = i == 0 || isOr(i);
+        const bool closesGroup = i + 1 == valid.size() || isOr(i + 1);
+        const bool bracketed = anyOr && !(opensGroup && closesGroup);
         QString line;
-        if (!lines.isEmpty())
-            line = (c.logic == QStringLiteral("或者") ? QStringLiteral("或者") : QStringLiteral("并且")) + QLatin1Char(' ');
+        if (i > 0)
+            line = (isOr(i) ? QStringLiteral("或者") : QStringLiteral("并且")) + QLatin1Char(' ');
+        if (bracketed && opensGroup)
+            line += QLatin1Char('(');
         line += c.field.caption + QLatin1Char(' ') + c.op;
         if (operatorTakesValue(c.op))
             line += QLatin1Char(' ') + c.value.trimmed();
+        if (bracketed && closesGroup)
+            line += QLatin1Char(')');
         lines << line;
     }
     return lines;

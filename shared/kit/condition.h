@@ -37,7 +37,9 @@ QString validateCondition(const ChoiceCondition &condition);
 QString conditionPredicate(const ChoiceCondition &condition, Dialect dialect);
 // The whole predicate; empty when there is no valid row.
 QString conditionsPredicate(const QList<ChoiceCondition> &conditions, Dialect dialect);
-// One readable line per row: "工序编号 等于 G01", "并且 单价 大于 1.5".
+// One readable line per row: "工序编号 等于 G01", "并且 单价 大于 1.5". Where 或者 and 并且
+// mix, the rows that 并且 holds together are bracketed as the predicate groups them:
+// "工序编号 等于 G01", "或者 (单价 大于 1.5", "并且 产量 大于 10)".
 QStringList conditionsText(const QList<ChoiceCondition> &conditions);
 
 } // namespace wage

@@ -1,5 +1,6 @@
 #include "kit/datagrid.h"
 
+#include "core/handlerguard.h"
 #include "db/datasetmodel.h"
 #include "db/datasource.h"
 #include "kit/griddelegate.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace wage {
@@ -100,17 +102,29 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
     layout->addWidget(d->view, 1);
     layout->addWidget(d->footer);
 
+    // A title press sorts; it does not select the column, which would also move the current
+    // record (and post it) before the sort.
+    disconnect(d->view->horizontalHeader(), SIGNAL(sectionPressed(int)), d->view, SLOT(selectColumn(int)));
+    disconnect(d->view->horizontalHeader(), SIGNAL(sectionEntered(int)), d->view, SLOT(_q_selectColumn(int)));
+    // Handlers below run inside Qt's event delivery: a database error (a pending record the
+    // database refuses when a move or a sort posts it) is shown there and goes no further.
     connect(d->view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int viewColumn) {
         if (d->model->isCheckColumn(viewColumn))
             return;
         const int gc = d->model->gridColumn(viewColumn);
-        if (d->titleSort)
-            titleClick(gc);
-        emit titleClicked(gc);
+        guardHandler(errorCaption(), [&] {
+            // The pending record is posted before anything about the order changes: when the
+            // database refuses it, the grid stays as it was.
+            if (Dataset *ds = dataset(); ds && ds->isActive())
+                ds->checkBrowseMode();
+            if (d->titleSort)
+                titleClick(gc);
+            emit titleClicked(gc);
+        });
     });
     connect(d->view, &QTableView::clicked, this, [this](const QModelIndex &i) {
         if (!d->model->isCheckColumn(i.column()))
-            emit cellClicked(i.row(), d->model->gridColumn(i.column()));
+            guardHandler(errorCaption(), [&] { emit cellClicked(i.row(), d->model->gridColumn(i.column())); });
     });
     // A 无焦点 column never keeps the cursor: it moves on to the next column that may have it.
     connect(d->view->selectionModel(), &QItemSelectionModel::currentColumnChanged, this,
@@ -132,13 +146,26 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
             [this](const QModelIndex &current) {
                 if (d->syncing || !current.isValid())
                     return;
-                if (Dataset *ds = dataset())
-                    if (ds->currentRow() != current.row()) {
-                        d->syncing = true;
-                        ds->moveTo(current.row());
-                        d->syncing = false;
-                    }
-                emit currentRowChanged(current.row());
+                const bool moved = guardHandler(errorCaption(), [&] {
+                    if (Dataset *ds = dataset())
+                        if (ds->currentRow() != current.row()) {
+                            d->syncing = true;
+                            try {
+                                ds->moveTo(current.row());
+                            } catch (...) {
+                                d->syncing = false;
+                                throw;
+                            }
+                            d->syncing = false;
+                        }
+                });
+                if (!moved) {
+                    // The record stays where it was, with its pending edit: so does the cursor,
+                    // once the selection model has finished this change.
+                    QTimer::singleShot(0, this, [this] { syncCurrentFromDataset(); });
+                    return;
+                }
+                guardHandler(errorCaption(), [&] { emit currentRowChanged(current.row()); });
             });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
         applyLayout();
@@ -284,6 +311,12 @@ void DataGrid::titleClick(int index)
     d->view->horizontalHeader()->setSortIndicatorShown(true);
     d->view->horizontalHeader()->setSortIndicator(d->model->viewColumn(index),
                                                   d->sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+QString DataGrid::errorCaption() const
+{
+    const QString title = window()->windowTitle();
+    return title.isEmpty() ? QStringLiteral("提示") : title;
 }
 
 QString DataGrid::sortText() const { return dataset() ? dataset()->sort() : QString(); }

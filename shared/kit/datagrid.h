@@ -98,6 +98,7 @@ private:
     Private *d;
     void applyLayout();
     void applyFilter();
+    QString errorCaption() const;
     void syncCurrentFromDataset();
     void updateFrozenGeometry();
 };

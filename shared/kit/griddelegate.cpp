@@ -1,5 +1,6 @@
 #include "kit/griddelegate.h"
 
+#include "core/handlerguard.h"
 #include "kit/gridmodel.h"
 
 #include <QPainter>
@@ -47,6 +48,14 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
         return;
     }
     QStyledItemDelegate::paint(painter, option, index);
+}
+
+void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    // Writing the value may first post the record being left, which the database can refuse.
+    const QString title = editor->window()->windowTitle();
+    guardHandler(title.isEmpty() ? QStringLiteral("提示") : title,
+                 [&] { QStyledItemDelegate::setModelData(editor, model, index); });
 }
 
 } // namespace wage

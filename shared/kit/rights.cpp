@@ -5,7 +5,6 @@
 #include "db/connection.h"
 #include "db/dbroutines.h"
 
-#include <QRegularExpression>
 
 using wage::sqlQuote;
 
@@ -90,22 +89,5 @@ void GetExpand(const QString &table, const QString &caption, int kind, wage::Con
 namespace wage {
 
 QList<Expansion> announcedExpansions() { return expansions(); }
-
-QString joinPredicate(const QString &sql, const QString &predicate)
-{
-    static const QRegularExpression orderBy(QStringLiteral("\\s+order\\s+by\\s"), QRegularExpression::CaseInsensitiveOption);
-    QString head = sql;
-    QString tail;
-    QRegularExpressionMatch last;
-    for (auto it = orderBy.globalMatch(sql); it.hasNext();)
-        last = it.next();
-    if (last.hasMatch() && !sql.mid(last.capturedStart()).contains(QLatin1Char(')'))) {
-        head = sql.left(last.capturedStart());
-        tail = sql.mid(last.capturedStart());
-    }
-    const QString joined = head.contains(QLatin1String("where")) ? head + QStringLiteral(" and ") + predicate
-                                                                 : head + QStringLiteral(" where ") + predicate;
-    return joined + tail;
-}
 
 } // namespace wage

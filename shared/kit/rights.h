@@ -9,6 +9,8 @@
 //     joined with "or".
 //   - the module query: f_moduinfo.opensql of the row whose mod_table is the table, else
 //     "select * from " + table; the user's filter is joined to it.
+#include "kit/predicatejoin.h"
+
 #include <QList>
 #include <QString>
 
@@ -32,10 +34,6 @@ struct Expansion {
     int kind = 0;
 };
 QList<Expansion> announcedExpansions();
-
-// Adds a predicate to a statement as the system does: " and " + p when the lower-case letters
-// "where" occur anywhere in the text, else " where " + p. An "order by" at the end stays last.
-QString joinPredicate(const QString &sql, const QString &predicate);
 
 inline QString administratorName() { return QStringLiteral("系统管理员"); }
 

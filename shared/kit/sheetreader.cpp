@@ -1,6 +1,7 @@
 #include "kit/sheetreader.h"
 
 #include "core/textcodec.h"
+#include "kit/sheetgrid.h"
 #include "kit/xlsxfile.h"
 
 #include <QFile>
@@ -9,9 +10,19 @@
 
 namespace wage {
 
-QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
+QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter, bool *withinLimits)
 {
     QList<QStringList> rows;
+    qint64 cells = 0;
+    if (withinLimits)
+        *withinLimits = true;
+    // Past the bounds of a worksheet the rows are dropped and the text is reported as too large.
+    auto tooLarge = [&] {
+        if (withinLimits)
+            *withinLimits = false;
+        rows.clear();
+        return rows;
+    };
     QStringList row;
     QString field;
     bool quoted = false;
@@ -39,6 +50,8 @@ QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
             row << field;
             field.clear();
             fieldStarted = false;
+            if (row.size() > SheetLimits::maxColumns || ++cells > SheetLimits::maxCells)
+                return tooLarge();
         } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
                 ++i;
@@ -47,6 +60,8 @@ QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
             row.clear();
             field.clear();
             fieldStarted = false;
+            if (rows.size() > SheetLimits::maxRows || ++cells > SheetLimits::maxCells)
+                return tooLarge();
         } else {
             field += c;
             fieldStarted = true;
@@ -61,14 +76,27 @@ QList<QStringList> parseSeparatedText(const QString &text, QChar delimiter)
 
 bool readSpreadsheetMl(const QByteArray &xml, QList<QStringList> *rows, QString *reason)
 {
-    rows->clear();
+    SheetGrid grid(rows);
     QXmlStreamReader r(xml);
     bool inFirstSheet = false;
     bool sheetDone = false;
     bool sawWorkbook = false;
-    QStringList row;
-    int col = 0;
-    while (!r.atEnd() && !sheetDone) {
+    bool inRange = true;
+    int rowNo = 0;   // counted from 1, like ss:Index
+    int col = 0;     // the next cell's column, counted from 1
+    // Indexes are read as numbers; one that is missing, not a number or out of range fails.
+    auto index = [&](int *target) {
+        const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
+        if (idx.isEmpty())
+            return true;
+        bool ok = false;
+        const int n = idx.toInt(&ok);
+        if (!ok || n < 1)
+            return false;
+        *target = n;
+        return true;
+    };
+    while (inRange && !r.atEnd() && !sheetDone) {
         r.readNext();
         if (r.isStartElement()) {
             const auto name = r.name();
@@ -77,34 +105,28 @@ bool readSpreadsheetMl(const QByteArray &xml, QList<QStringList> *rows, QString 
             } else if (name == QLatin1String("Worksheet")) {
                 inFirstSheet = true;
             } else if (inFirstSheet && name == QLatin1String("Row")) {
-                const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
-                if (!idx.isEmpty())
-                    while (rows->size() < idx.toInt() - 1)
-                        rows->append(QStringList());
-                row.clear();
-                col = 0;
-            } else if (inFirstSheet && name == QLatin1String("Cell")) {
-                const QString idx = r.attributes().value(QLatin1String("ss:Index")).toString();
-                if (!idx.isEmpty())
-                    col = idx.toInt() - 1;
-                while (row.size() < col)
-                    row << QString();
-            } else if (inFirstSheet && name == QLatin1String("Data")) {
-                QString v = r.readElementText(QXmlStreamReader::IncludeChildElements);
-                while (row.size() <= col)
-                    row << QString();
-                row[col] = v;
+                ++rowNo;
+                inRange = index(&rowNo) && grid.ensureRows(rowNo);
+                col = 1;
+            } else if (inFirstSheet && name == QLatin1String("Cell") && rowNo > 0) {
+                inRange = index(&col) && col <= SheetLimits::maxColumns;
+            } else if (inFirstSheet && name == QLatin1String("Data") && rowNo > 0) {
+                const QString v = r.readElementText(QXmlStreamReader::IncludeChildElements);
+                inRange = grid.setCell(rowNo, qMax(col, 1), v);
             }
         } else if (r.isEndElement()) {
             const auto name = r.name();
             if (inFirstSheet && name == QLatin1String("Cell")) {
                 ++col;
-            } else if (inFirstSheet && name == QLatin1String("Row")) {
-                rows->append(row);
             } else if (name == QLatin1String("Worksheet")) {
                 sheetDone = true;
             }
         }
+    }
+    if (!inRange) {
+        rows->clear();
+        *reason = QStringLiteral("文件不是有效的Excel表格：行号、列号或单元格数超出了工作表的范围。");
+        return false;
     }
     if (!sawWorkbook || (r.hasError() && !sheetDone)) {
         rows->clear();
@@ -120,6 +142,10 @@ bool readSheetFile(const QString &path, QList<QStringList> *rows, QString *reaso
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         *reason = QStringLiteral("无法打开文件：") + path;
+        return false;
+    }
+    if (f.size() > SheetLimits::maxBytes) {
+        *reason = QStringLiteral("文件不是有效的表格文件：文件超过%1MB。").arg(SheetLimits::maxBytes / (1024 * 1024));
         return false;
     }
     const QByteArray head = f.peek(512);
@@ -149,7 +175,12 @@ bool readSheetFile(const QString &path, QList<QStringList> *rows, QString *reaso
     const QString firstLine = text.section(QLatin1Char('\n'), 0, 0);
     const QChar delimiter = firstLine.count(QLatin1Char('\t')) > firstLine.count(QLatin1Char(','))
         ? QLatin1Char('\t') : QLatin1Char(',');
-    *rows = parseSeparatedText(text, delimiter);
+    bool withinLimits = true;
+    *rows = parseSeparatedText(text, delimiter, &withinLimits);
+    if (!withinLimits) {
+        *reason = QStringLiteral("文件不是有效的文本表格(csv)：行数、列数或单元格数超出了工作表的范围。");
+        return false;
+    }
     return true;
 }
 

@@ -8,6 +8,8 @@
 
 #include <QDate>
 
+#include <utility>
+
 namespace {
 
 const QString kCaption = QStringLiteral("导入");
@@ -75,7 +77,13 @@ int TMyImport::ImportFile(const QString &path)
 
 int TMyImport::ImportText(const QString &text)
 {
-    return importRows(wage::parseSeparatedText(text, QLatin1Char('\t')));
+    bool withinLimits = true;
+    QList<QStringList> rows = wage::parseSeparatedText(text, QLatin1Char('\t'), &withinLimits);
+    if (!withinLimits) {
+        wage::prompt().warning(QStringLiteral("粘贴的内容超出了工作表的范围，未导入任何数据。"), kCaption);
+        return -1;
+    }
+    return importRows(std::move(rows));
 }
 
 int TMyImport::importRows(QList<QStringList> rows)

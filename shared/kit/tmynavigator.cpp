@@ -1,5 +1,7 @@
 #include "kit/tmynavigator.h"
 
+#include "core/handlerguard.h"
+
 #include "db/datasource.h"
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
@@ -86,32 +88,48 @@ wage::Dataset *TMyNavigator::dataset() const { return m_grid ? m_grid->dataset()
 void TMyNavigator::buttonClicked(int index)
 {
     const QString caption = m_captions.at(index);
-    wage::Dataset *ds = dataset();
-    const Kind kind = kindOf(caption);
-    int action = 0;
-    switch (kind) {
-    case Insert: action = 1; break;
-    case Edit: action = 2; break;
-    case Save: action = 3; break;
-    case Cancel: action = 4; break;
-    case Delete: action = 5; break;
-    case First: if (ds) ds->first(); break;
-    case Prior: if (ds) ds->prior(); break;
-    case Next: if (ds) ds->next(); break;
-    case Last: if (ds) ds->last(); break;
-    case Refresh: if (ds && ds->isActive()) SetDataSetRefresh(ds); break;
-    case Close:
-    case Custom: break;
-    }
-    if (action) {
-        if (isSignalConnected(QMetaMethod::fromSignal(&TMyNavigator::DatasetEditorRequested)))
-            emit DatasetEditorRequested(action);
-        else if (ds)
-            DatasetEditor(ds, m_table, m_connection, action);
-    }
-    CurCaption = caption;
+    const QString errorCaption = window()->windowTitle().isEmpty() ? QStringLiteral("提示") : window()->windowTitle();
+    const QPointer<TMyNavigator> self(this);
+    // A move or a refresh posts the pending record first; the database may refuse it. The
+    // user reads why, the record keeps its edit, and the owner's Click does not run.
+    const bool done = wage::guardHandler(errorCaption, [&] {
+        wage::Dataset *ds = dataset();
+        const Kind kind = kindOf(caption);
+        int action = 0;
+        switch (kind) {
+        case Insert: action = 1; break;
+        case Edit: action = 2; break;
+        case Save: action = 3; break;
+        case Cancel: action = 4; break;
+        case Delete: action = 5; break;
+        case First: if (ds) ds->first(); break;
+        case Prior: if (ds) ds->prior(); break;
+        case Next: if (ds) ds->next(); break;
+        case Last: if (ds) ds->last(); break;
+        case Refresh:
+            // Reopening would drop the pending record silently: it is posted like a move posts it.
+            if (ds && ds->isActive()) {
+                ds->checkBrowseMode();
+                SetDataSetRefresh(ds);
+            }
+            break;
+        case Close:
+        case Custom: break;
+        }
+        if (action) {
+            if (isSignalConnected(QMetaMethod::fromSignal(&TMyNavigator::DatasetEditorRequested)))
+                emit DatasetEditorRequested(action);
+            else if (ds)
+                DatasetEditor(ds, m_table, m_connection, action);
+        }
+    });
+    if (!self)   // the owner's handler freed the bar
+        return;
     updateStates();
-    emit Click(caption);
+    if (!done)
+        return;
+    CurCaption = caption;
+    wage::guardHandler(errorCaption, [&] { emit Click(caption); });
 }
 
 void TMyNavigator::updateStates()

@@ -1,5 +1,7 @@
 #include "kit/xlsxfile.h"
 
+#include "kit/sheetgrid.h"
+
 #include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
@@ -38,19 +40,20 @@ QString columnLetters(int column)
     return s;
 }
 
-// "BC12" -> column index 54; -1 when the reference carries no letters.
+// "BC12" -> column 55 (counted from 1); 0 when the reference carries no letters, -1 when its
+// letters lie beyond the last column.
 int columnOfRef(const QString &ref)
 {
     int col = 0;
-    int letters = 0;
     for (QChar c : ref) {
         const ushort u = c.toUpper().unicode();
         if (u < 'A' || u > 'Z')
             break;
         col = col * 26 + (u - 'A' + 1);
-        ++letters;
+        if (col > SheetLimits::maxColumns)
+            return -1;
     }
-    return letters ? col - 1 : -1;
+    return col;
 }
 
 bool addEntry(zip_t *z, const char *name, const QByteArray &bytes)
@@ -72,19 +75,29 @@ bool addEntry(zip_t *z, const char *name, const QByteArray &bytes)
     return true;
 }
 
-bool readEntry(zip_t *z, const char *name, QByteArray *out)
+enum class EntryRead { Ok, Missing, TooLarge };
+
+// An entry's bytes, refused when its unpacked size passes the limit (a small archive may
+// claim gigabytes).
+EntryRead readEntry(zip_t *z, const char *name, QByteArray *out)
 {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat(z, name, ZIP_FL_NOCASE, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
-        return false;
+        return EntryRead::Missing;
+    if (st.size > static_cast<zip_uint64_t>(SheetLimits::maxBytes))
+        return EntryRead::TooLarge;
     zip_file_t *f = zip_fopen(z, name, ZIP_FL_NOCASE);
     if (!f)
-        return false;
-    out->resize(static_cast<int>(st.size));
+        return EntryRead::Missing;
+    out->resize(static_cast<qsizetype>(st.size));
     const zip_int64_t got = zip_fread(f, out->data(), st.size);
     zip_fclose(f);
-    return got == static_cast<zip_int64_t>(st.size);
+    if (got != static_cast<zip_int64_t>(st.size)) {
+        out->clear();
+        return EntryRead::Missing;
+    }
+    return EntryRead::Ok;
 }
 
 QStringList sharedStrings(const QByteArray &xml)
@@ -121,7 +134,8 @@ QStringList sharedStrings(const QByteArray &xml)
 QString firstSheetPath(zip_t *z)
 {
     QByteArray wb, rels;
-    if (!readEntry(z, "xl/workbook.xml", &wb) || !readEntry(z, "xl/_rels/workbook.xml.rels", &rels))
+    if (readEntry(z, "xl/workbook.xml", &wb) != EntryRead::Ok
+        || readEntry(z, "xl/_rels/workbook.xml.rels", &rels) != EntryRead::Ok)
         return {};
     QString rid;
     QXmlStreamReader r(wb);
@@ -247,40 +261,46 @@ bool readXlsx(const QString &path, QList<QStringList> *rows, QString *reason)
         *reason = QStringLiteral("文件不是有效的Excel表格(xlsx)。");
         return false;
     }
-    QString sheetPath = firstSheetPath(z);
+    const QString sheetPath = firstSheetPath(z);
     QByteArray sheetXml;
-    if (sheetPath.isEmpty() || !readEntry(z, sheetPath.toUtf8().constData(), &sheetXml)) {
-        if (!readEntry(z, "xl/worksheets/sheet1.xml", &sheetXml)) {
-            zip_close(z);
-            *reason = QStringLiteral("文件不是有效的Excel表格(xlsx)，找不到工作表。");
-            return false;
-        }
-    }
+    EntryRead sheet = sheetPath.isEmpty() ? EntryRead::Missing
+                                          : readEntry(z, sheetPath.toUtf8().constData(), &sheetXml);
+    if (sheet == EntryRead::Missing)
+        sheet = readEntry(z, "xl/worksheets/sheet1.xml", &sheetXml);
     QByteArray sstXml;
-    QStringList strings;
-    if (readEntry(z, "xl/sharedStrings.xml", &sstXml))
-        strings = sharedStrings(sstXml);
+    const EntryRead sst = sheet == EntryRead::Ok ? readEntry(z, "xl/sharedStrings.xml", &sstXml) : EntryRead::Missing;
     zip_close(z);
+    if (sheet == EntryRead::Missing) {
+        *reason = QStringLiteral("文件不是有效的Excel表格(xlsx)，找不到工作表。");
+        return false;
+    }
+    if (sheet == EntryRead::TooLarge || sst == EntryRead::TooLarge) {
+        *reason = QStringLiteral("文件不是有效的Excel表格(xlsx)：工作表解压后超过%1MB。")
+                      .arg(SheetLimits::maxBytes / (1024 * 1024));
+        return false;
+    }
+    const QStringList strings = sst == EntryRead::Ok ? sharedStrings(sstXml) : QStringList();
+    sstXml.clear();
 
+    SheetGrid grid(rows);
     QXmlStreamReader r(sheetXml);
     int rowNo = 0;
-    while (!r.atEnd()) {
+    bool inRange = true;
+    while (inRange && !r.atEnd()) {
         r.readNext();
         if (!r.isStartElement())
             continue;
         if (r.name() == QLatin1String("row")) {
             const QString rAttr = r.attributes().value(QLatin1String("r")).toString();
-            const int n = rAttr.isEmpty() ? rowNo + 1 : rAttr.toInt();
-            while (rows->size() < n)
-                rows->append(QStringList());
-            rowNo = n;
+            bool ok = true;
+            rowNo = rAttr.isEmpty() ? rowNo + 1 : rAttr.toInt(&ok);
+            inRange = ok && grid.ensureRows(rowNo) && rowNo >= 1;
         } else if (r.name() == QLatin1String("c") && rowNo > 0) {
             const QString ref = r.attributes().value(QLatin1String("r")).toString();
             const QString type = r.attributes().value(QLatin1String("t")).toString();
-            QStringList &row = (*rows)[rowNo - 1];
             int col = columnOfRef(ref);
-            if (col < 0)
-                col = row.size();
+            if (col == 0)
+                col = static_cast<int>(rows->at(rowNo - 1).size()) + 1;
             QString value;
             // Read the cell's children: <v> or <is><t>.
             while (!r.atEnd()) {
@@ -294,15 +314,19 @@ bool readXlsx(const QString &path, QList<QStringList> *rows, QString *reason)
                 }
             }
             if (type == QLatin1String("s")) {
-                const int i = value.toInt();
-                value = i >= 0 && i < strings.size() ? strings.at(i) : QString();
+                bool ok = false;
+                const int i = value.toInt(&ok);
+                value = ok && i >= 0 && i < strings.size() ? strings.at(i) : QString();
             } else if (type == QLatin1String("b")) {
                 value = value == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
             }
-            while (row.size() <= col)
-                row.append(QString());
-            row[col] = value;
+            inRange = grid.setCell(rowNo, col, value);
         }
+    }
+    if (!inRange) {
+        rows->clear();
+        *reason = QStringLiteral("文件不是有效的Excel表格(xlsx)：行号、列号或单元格数超出了工作表的范围。");
+        return false;
     }
     if (r.hasError()) {
         *reason = QStringLiteral("Excel表格内容已损坏，无法读取。");

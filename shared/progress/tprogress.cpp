@@ -46,10 +46,17 @@ void Tprogress::showpress(int position, int maximum, const QString &message)
     if (!m_form->isVisible())
         m_form->show();
     m_form->Gauge->setValue(qMax(0, qMin(position, maximum)));
+    // Pending messages may close the dialog (a click on it) or free this component with its
+    // owner's window.
+    const QPointer<Tprogress> self(this);
     QCoreApplication::processEvents();
-    if (!m_form)   // closed by a click while messages were processed
+    if (!self || !m_form)
         return;
-    m_form->mess->setText(message);
+    // A carriage return breaks the line, as in message boxes.
+    QString text = message;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_form->mess->setText(text);
     m_form->repaint();
     if (m_form->Gauge->value() >= maximum - 1) {
         Tprogress_form *finished = m_form.data();

@@ -59,6 +59,7 @@ Tprogress_form::Tprogress_form(QWidget *parent)
     mess->setObjectName(QStringLiteral("mess"));
     mess->setGeometry(18, 24, kWidth - 36, 46);
     mess->setWordWrap(true);
+    mess->setTextFormat(Qt::PlainText);
     mess->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont font;
     font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),

@@ -162,3 +162,115 @@ TEST(TMyImport, BadInputAddsNothingAndSaysWhy)
     EXPECT_EQ(f.ds.recordCount(), 0);
     EXPECT_TRUE(prompt.shown.last().text.startsWith("导入失败"));
 }
+
+namespace {
+
+// A workbook whose only sheet is `sheetXml` (no shared strings).
+QString buildSheetOnlyXlsx(const QString &path, const QByteArray &sheetXml)
+{
+    int err = 0;
+    zip_t *z = zip_open(path.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    addEntry(z, "xl/workbook.xml",
+             "<?xml version=\"1.0\"?><workbook xmlns:r=\"r\"><sheets><sheet name=\"a\" sheetId=\"1\" r:id=\"rId1\"/>"
+             "</sheets></workbook>");
+    addEntry(z, "xl/_rels/workbook.xml.rels",
+             "<?xml version=\"1.0\"?><Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/>"
+             "</Relationships>");
+    addEntry(z, "xl/worksheets/sheet1.xml", "<?xml version=\"1.0\"?><worksheet><sheetData>" + sheetXml + "</sheetData></worksheet>");
+    zip_close(z);
+    return path;
+}
+
+QByteArray titleAndOneRow() { return "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>工序编号</t></is></c></row>"; }
+
+// The archive's record of the sheet's unpacked size (local and central headers) set to `size`,
+// as a crafted file of a few kilobytes claims gigabytes.
+void claimUnpackedSize(const QString &path, const QByteArray &entry, quint32 size)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    auto put = [&](int at) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char((size >> (8 * i)) & 0xFF);
+    };
+    int patched = 0;
+    for (int at = bytes.indexOf(entry); at >= 0; at = bytes.indexOf(entry, at + 1)) {
+        if (at >= 30 && bytes.mid(at - 30, 4) == "PK\x03\x04") {
+            put(at - 30 + 22);
+            ++patched;
+        } else if (at >= 46 && bytes.mid(at - 46, 4) == "PK\x01\x02") {
+            put(at - 46 + 24);
+            ++patched;
+        }
+    }
+    ASSERT_EQ(patched, 2);
+    f.seek(0);
+    f.write(bytes);
+}
+
+} // namespace
+
+// Imported files are untrusted: sizes and indexes far beyond a worksheet are refused with the
+// reader's message before anything is allocated for them, and nothing is imported.
+TEST(TMyImport, CraftedSheetsAreRefusedAndAddNothing)
+{
+    ImportFixture f;
+    QByteArray manyWideRows;
+    for (int r = 2; r <= 400; ++r)
+        manyWideRows += QStringLiteral("<row r=\"%1\"><c r=\"XFD%1\"><v>1</v></c></row>").arg(r).toUtf8();
+    struct Case { const char *name; QByteArray sheet; quint32 claimedSize; } xlsxCases[] = {
+        {"row2000000000.xlsx", titleAndOneRow() + "<row r=\"2000000000\"><c r=\"A2000000000\"><v>1</v></c></row>", 0},
+        {"row0.xlsx", titleAndOneRow() + "<row r=\"0\"><c r=\"A1\"><v>1</v></c></row>", 0},
+        {"columnZZZZZZZ.xlsx", titleAndOneRow() + "<row r=\"2\"><c r=\"ZZZZZZZ2\"><v>1</v></c></row>", 0},
+        {"column16385.xlsx", titleAndOneRow() + "<row r=\"2\"><c r=\"XFE2\"><v>1</v></c></row>", 0},
+        {"sixMillionCells.xlsx", titleAndOneRow() + manyWideRows, 0},
+        {"claims2.3GB.xlsx", titleAndOneRow() + "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row>", 0x8A000000u},
+        {"claims300MB.xlsx", titleAndOneRow() + "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row>", 300u * 1024 * 1024},
+    };
+    for (const Case &c : xlsxCases) {
+        SCOPED_TRACE(c.name);
+        const QString path = buildSheetOnlyXlsx(f.dir.filePath(QString::fromUtf8(c.name)), c.sheet);
+        if (c.claimedSize)
+            claimUnpackedSize(path, "xl/worksheets/sheet1.xml", c.claimedSize);
+        wage::ScopedScriptedPrompt prompt;
+        EXPECT_EQ(f.import.ImportFile(path), -1);
+        ASSERT_EQ(prompt.shown.size(), 1);
+        EXPECT_TRUE(prompt.shown[0].text.contains("不是有效的Excel表格")) << prompt.shown[0].text.toStdString();
+        EXPECT_EQ(f.count(), 0);
+        EXPECT_EQ(f.ds.recordCount(), 0);
+    }
+
+    const QByteArray head = "<?xml version=\"1.0\"?><Workbook xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\">"
+                            "<Worksheet ss:Name=\"a\"><Table><Row><Cell><Data ss:Type=\"String\">工序编号</Data></Cell></Row>";
+    const QByteArray foot = "</Table></Worksheet></Workbook>";
+    const QByteArray xmlCases[] = {
+        "<Row ss:Index=\"2000000000\"><Cell><Data ss:Type=\"String\">G01</Data></Cell></Row>",
+        "<Row><Cell ss:Index=\"2000000000\"><Data ss:Type=\"String\">G01</Data></Cell></Row>",
+        "<Row><Cell ss:Index=\"-3\"><Data ss:Type=\"String\">G01</Data></Cell></Row>",
+    };
+    for (const QByteArray &rows : xmlCases) {
+        SCOPED_TRACE(rows.constData());
+        wage::ScopedScriptedPrompt prompt;
+        EXPECT_EQ(f.import.ImportFile(f.write("调价.xls", head + rows + foot)), -1);
+        ASSERT_EQ(prompt.shown.size(), 1);
+        EXPECT_TRUE(prompt.shown[0].text.contains("不是有效的Excel表格")) << prompt.shown[0].text.toStdString();
+        EXPECT_EQ(f.count(), 0);
+    }
+
+    {
+        wage::ScopedScriptedPrompt prompt;
+        EXPECT_EQ(f.import.ImportFile(f.write("宽.csv", "gsxu_no" + QByteArray(20000, ',') + "\r\nG01\r\n")), -1);
+        ASSERT_EQ(prompt.shown.size(), 1);
+        EXPECT_TRUE(prompt.shown[0].text.contains("不是有效的文本表格")) << prompt.shown[0].text.toStdString();
+        EXPECT_EQ(f.import.ImportText("gsxu_no" + QString(20000, '\t') + "\nG01\n"), -1);
+        EXPECT_EQ(f.count(), 0);
+    }
+
+    // Within the bounds the same shapes still import: a gap of rows, a cell placed by index.
+    wage::ScopedScriptedPrompt prompt;
+    EXPECT_EQ(f.import.ImportFile(f.write("调价.xls", head
+                                                        + "<Row ss:Index=\"4\"><Cell ss:Index=\"1\"><Data ss:Type=\"String\">G09</Data>"
+                                                          "</Cell></Row>" + foot)), 1);
+    EXPECT_EQ(GetSqlList("select gsxu_no from F_PriceAdjust", f.db.conn()), QStringList{"G09"});
+}

@@ -6,6 +6,7 @@
 #include "kit/sysfield.h"
 #include "kitdb.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace kittest;
@@ -125,10 +126,42 @@ TEST(KitRoutines, ModuleQueryWithTheUsersScope)
     EXPECT_EQ(n, 1);
 }
 
-TEST(KitRoutines, JoinPredicateFollowsTheLowerCaseWhereRule)
+// The predicate goes into the statement's own top-level WHERE, whatever its letter case and
+// whatever sub-queries, quoted texts or ORs it holds; the joined statements run and select
+// exactly the rows that meet both conditions.
+TEST(KitRoutines, JoinPredicateAddsToTheStatementsOwnWhere)
 {
-    EXPECT_EQ(wage::joinPredicate("select * from f_jijm", "a=1"), "select * from f_jijm where a=1");
-    EXPECT_EQ(wage::joinPredicate("select * from f_jijm where b=2", "a=1"), "select * from f_jijm where b=2 and a=1");
-    EXPECT_EQ(wage::joinPredicate("select * from f_jijm WHERE b=2", "a=1"), "select * from f_jijm WHERE b=2 where a=1");
-    EXPECT_EQ(wage::joinPredicate("select * from t order by x", "a=1"), "select * from t where a=1 order by x");
+    KitDb db;
+    struct Case { const char *sql; const char *predicate; QList<int> rows; const char *text; } cases[] = {
+        {"select * from f_jijm", "ry_no='A01'", {1, 4}, "select * from f_jijm where ry_no='A01'"},
+        {"select * from f_jijm where riqi>'2026-12-01'", "ry_no='A01'", {4},
+         "select * from f_jijm where riqi>'2026-12-01' and (ry_no='A01')"},
+        {"SELECT * FROM f_jijm WHERE riqi>'2026-12-01'", "ry_no='A01'", {4},
+         "SELECT * FROM f_jijm WHERE riqi>'2026-12-01' and (ry_no='A01')"},
+        {"select * from (select * from f_jijm where gsxu_no='G01') t", "ry_no='A01'", {1},
+         "select * from (select * from f_jijm where gsxu_no='G01') t where ry_no='A01'"},
+        {"select * from f_jijm where ry_no='A02' or ry_no='A03'", "gsxu_no='G01'", {3},
+         "select * from f_jijm where (ry_no='A02' or ry_no='A03') and (gsxu_no='G01')"},
+        {"select * from f_jijm where gsxu_no='G01'", "ry_no='A01' or ry_no='A02'", {1}, nullptr},
+        {"select * from f_jijm where gsxu_no='G01'", "(ry_no='A01')", {1}, "select * from f_jijm where gsxu_no='G01' and (ry_no='A01')"},
+        {"select * from f_jijm order by dj_no desc", "ry_no='A01'", {4, 1},
+         "select * from f_jijm where ry_no='A01' order by dj_no desc"},
+        {"select * from f_jijm Where ip_gsxu<>'x order by y' Order By dj_no", "ry_no='A01'", {1, 4},
+         "select * from f_jijm Where ip_gsxu<>'x order by y' and (ry_no='A01') Order By dj_no"},
+        {"select max(dj_no) from f_jijm group by ry_no order by 1", "gsxu_no='G01'", {1, 3}, nullptr},
+        {"select dj_no from f_jijm where [dj_no]=1 union select dj_no from f_jijm order by 1", "dj_no>3", {1, 4}, nullptr},
+        {"select * from f_jijm where dj_no in (select dj_no from f_jijm where gsxu_no='G01')", "ry_no='A03'", {3}, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sql);
+        const QString joined = wage::joinPredicate(c.sql, c.predicate);
+        if (c.text)
+            EXPECT_EQ(joined, c.text);
+        QList<int> rows;
+        for (const QVariantList &r : db.conn()->query(joined).rows)
+            rows << r.value(0).toInt();
+        if (!QString(c.sql).contains("order by", Qt::CaseInsensitive))
+            std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, c.rows) << joined.toStdString();
+    }
 }

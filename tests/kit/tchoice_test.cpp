@@ -104,6 +104,32 @@ TEST(Tchoice, DialectDecidesTheDateLiteralAndTextReadsInChinese)
     EXPECT_TRUE(captions.contains("工序编号"));
 }
 
+// The description reads with the grouping the predicate has: 并且 binds tighter than 或者.
+TEST(Tchoice, DescriptionBracketsWhatAndHoldsTogether)
+{
+    KitDb db;
+    struct Row { const char *logic; const char *caption; const char *op; const char *value; };
+    struct Case { QList<Row> rows; QStringList lines; QStringList djNos; } cases[] = {
+        {{{"", "工序编号", "等于", "G02"}, {"或者", "单价", "大于", "1.5"}, {"并且", "员工编号", "等于", "A01"}},
+         {"工序编号 等于 G02", "或者 (单价 大于 1.5", "并且 员工编号 等于 A01)"}, {"2", "4"}},
+        {{{"", "工序编号", "等于", "G01"}, {"并且", "员工编号", "等于", "A01"}, {"或者", "单价", "大于", "3"}},
+         {"(工序编号 等于 G01", "并且 员工编号 等于 A01)", "或者 单价 大于 3"}, {"1", "4"}},
+        {{{"", "工序编号", "等于", "G01"}, {"并且", "员工编号", "等于", "A01"}},
+         {"工序编号 等于 G01", "并且 员工编号 等于 A01"}, {"1"}},
+        {{{"", "工序编号", "等于", "G02"}, {"或者", "工序编号", "等于", "G03"}},
+         {"工序编号 等于 G02", "或者 工序编号 等于 G03"}, {"2", "4"}},
+    };
+    for (const Case &c : cases) {
+        Tchoice choice;
+        choice.setchoi("f_jijm", db.conn());
+        for (const Row &r : c.rows)
+            ASSERT_TRUE(choice.addCondition(r.caption, r.op, r.value, r.logic));
+        EXPECT_EQ(choice.description(), c.lines);
+        EXPECT_EQ(GetSqlList("select dj_no from f_jijm where " + choice.getcurtj() + " order by dj_no", db.conn()), c.djNos)
+            << choice.getcurtj().toStdString();
+    }
+}
+
 TEST(Tchoice, RefusesValuesThatDoNotFitTheField)
 {
     KitDb db;
@@ -143,7 +169,16 @@ TEST(Tchoice, BuiltThroughItsControlsAndPictured)
     value->setText("2");
     add->click();
     EXPECT_EQ(run(db, choice), QStringList{"4"});
-    EXPECT_EQ(choice.findChild<QListWidget *>("ListBox_Condition")->count(), 2);
+    logic->setCurrentText("或者");
+    field->setCurrentText("工序编号");
+    op->setCurrentText("等于");
+    value->setText("G01");
+    add->click();
+    EXPECT_EQ(run(db, choice), (QStringList{"1", "3", "4"}));
+    auto *list = choice.findChild<QListWidget *>("ListBox_Condition");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "(工序名称 包含 包装");
+    EXPECT_EQ(list->item(2)->text(), "或者 工序编号 等于 G01");
 
     choice.resize(460, 240);
     choice.show();

@@ -2,11 +2,15 @@
 #include "hostfixture.h"
 
 #include "contract/hostobjects.h"
+#include "core/textcodec.h"
 #include "db/datasource.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace wagetest;
@@ -194,4 +198,58 @@ TEST_F(HostFixture, ClosingAModuleReleasesItsPluginWindows)
     mainForm->closeModules();
     EXPECT_EQ(window(ordmon.windowClass), nullptr);
     EXPECT_EQ(window(batch.windowClass), nullptr);
+}
+
+// The host's module is closed (its close box: CloseMyform) while a plug-in is still starting:
+// the start-up's progress display runs the host's messages. The start-up ends there, no right
+// check follows, no window or progress display stays, and the next call starts afresh.
+TEST_F(HostFixture, ModuleClosedDuringStartUpEndsTheStartUpCleanly)
+{
+    for (const PluginCase &c : {pluginCases().at(0), pluginCases().at(1)}) {
+        SCOPED_TRACE(c.name);
+        prompt.shown.clear();
+        host::TModuleForm *module = mainForm->openModule(QString::fromUtf8(c.table));
+        ASSERT_NE(module, nullptr);
+        QPointer<QWidget> closeBox = module->parentWidget();
+        QTimer::singleShot(0, timers.get(), [closeBox] {
+            if (closeBox)
+                closeBox->close();
+        });
+        const int before = usermodQueries();
+        show(c, params(c, QStringLiteral("张三")));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(closeBox.isNull());
+        EXPECT_EQ(window(c.windowClass), nullptr);
+        EXPECT_FALSE(progressShowing());
+        EXPECT_EQ(usermodQueries(), before);
+        EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.texts().join(QLatin1Char('|')).toStdString();
+
+        show(c, params(c, QStringLiteral("系统管理员")));
+        EXPECT_NE(window(c.windowClass), nullptr);
+        plugin(c).close();
+        EXPECT_EQ(window(c.windowClass), nullptr);
+    }
+}
+
+// The modal adjustment window is freed by a module closed while it shows: the modal loop ends
+// and the window goes once ShowDLLForm has returned.
+TEST_F(HostFixture, ModuleClosedWhileTheModalWindowShows)
+{
+    const PluginCase &priceadj = pluginCases().at(1);
+    host::TModuleForm *module = mainForm->openModule(QStringLiteral("f_jijm"));
+    QPointer<QWidget> closeBox = module->parentWidget();
+    auto *timer = new QTimer(timers.get());
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, closeBox, &priceadj] {
+        QWidget *w = window(priceadj.windowClass);
+        if (w && w->isVisible() && closeBox) {
+            timer->stop();
+            closeBox->close();
+        }
+    });
+    timer->start();
+    const QByteArray gbk = wage::toGbk(params(priceadj, QStringLiteral("系统管理员")));
+    EXPECT_TRUE(plugin(priceadj).show(nullptr, gbk.constData(), module, &dataModule));
+    EXPECT_EQ(window(priceadj.windowClass), nullptr);
+    EXPECT_TRUE(prompt.shown.isEmpty());
 }

@@ -153,3 +153,35 @@ TEST(Tprogress, ElapsedLabel)
     EXPECT_TRUE(number);
     EXPECT_GT(seconds, 0.0);
 }
+
+// "\r" in a message is a line break, as in message boxes: the text shows on two lines, and
+// markup-like text stays plain.
+TEST(Tprogress, CarriageReturnBreaksTheLine)
+{
+    Tprogress progress;
+    progress.showpress(1, 5, QStringLiteral("显示表格数据 ....\r      加载订单"));
+    Tprogress_form *form = progress.form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->mess->text(), QStringLiteral("显示表格数据 ....\n      加载订单"));
+    EXPECT_EQ(form->mess->textFormat(), Qt::PlainText);
+    const int twoLines = form->mess->heightForWidth(form->mess->width());
+    progress.showpress(2, 5, QStringLiteral("显示表格数据 ....      加载订单"));
+    EXPECT_GT(twoLines, form->mess->heightForWidth(form->mess->width()));
+    progress.showpress(1, 5, QStringLiteral("第一行\r\n第二行"));
+    EXPECT_EQ(form->mess->text(), QStringLiteral("第一行\n第二行"));
+    progress.showpress(5, 5, QString());
+}
+
+// A component freed with its owner while its own call processes messages returns cleanly.
+TEST(Tprogress, OwnerFreedWhileMessagesRun)
+{
+    auto *owner = new QObject;
+    auto *progress = new Tprogress(owner);
+    progress->showpress(1, 5, QStringLiteral("第一步"));
+    QTimer::singleShot(0, qApp, [owner] { delete owner; });
+    QPointer<Tprogress> alive(progress);
+    progress->showpress(2, 5, QStringLiteral("第二步"));   // the owner goes during this call
+    flushDeletes();
+    EXPECT_TRUE(alive.isNull());
+    EXPECT_EQ(openDialogs(), 0);
+}
