@@ -8,7 +8,7 @@
 #include "core/strutil.h"
 #include "db/datasource.h"
 #include "db/dbroutines.h"
-#include "kit/handlerguard.h"
+#include "core/handlerguard.h"
 #include "kit/lookup.h"
 #include "kit/sqlroutines.h"
 #include "kit/tmsnpopup.h"
@@ -209,7 +209,7 @@ void TPlxzForm::SpeedButton1Click()
 {
     QString failure;
     BatchOutcome outcome = BatchOutcome::NotStarted;
-    if (!wage::guardHandler([&] { outcome = addBatch(&failure); }))
+    if (!wage::guardHandler(QStringLiteral("提示"), [&] { outcome = addBatch(&failure); }))
         return;
     if (outcome == BatchOutcome::Undone)
         wage::prompt().warning(failure, QStringLiteral("提示"));

@@ -12,7 +12,7 @@
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
 #include "kit/disgrid.h"
-#include "kit/handlerguard.h"
+#include "core/handlerguard.h"
 #include "kit/htmlhelp.h"
 #include "kit/sqlroutines.h"
 #include "kit/tmynavigator.h"
@@ -351,7 +351,7 @@ void TYggjForm::KlChange()
 
 void TYggjForm::ToolButton1Click()
 {
-    wage::guardHandler([this] {
+    wage::guardHandler(QStringLiteral("提示"), [this] {
         if (!ADOQuery1 || !ADOQuery1->isActive() || ADOQuery1->isEmpty()) {
             wage::prompt().warning(QStringLiteral("当前产品没有工序，无法确定工价。"), QStringLiteral("提示"));
             return;
@@ -375,7 +375,7 @@ void TYggjForm::ToolButton2Click()
 
 void TYggjForm::Button1Click()
 {
-    wage::guardHandler([this] {
+    wage::guardHandler(QStringLiteral("提示"), [this] {
         wage::Connection *c = connection;
         if (!c)
             return;

@@ -9,7 +9,7 @@
 #include "core/strutil.h"
 #include "db/datasource.h"
 #include "db/dbroutines.h"
-#include "kit/handlerguard.h"
+#include "core/handlerguard.h"
 #include "kit/htmlhelp.h"
 #include "kit/sysfield.h"
 #include "kit/tradiogroup.h"
@@ -273,7 +273,7 @@ void TJJXXForm::storeStatisticsMode()
 
 void TJJXXForm::BitBtn1Click()
 {
-    wage::guardHandler([this] {
+    wage::guardHandler(QStringLiteral("提示"), [this] {
         Connection *c = connection;
         auto *source = wage::findHostObjectAs<wage::DataSource>(hostWindow, QStringLiteral("datasource1"));
         wage::Dataset *d = source ? source->dataSet() : nullptr;
@@ -331,7 +331,7 @@ void TJJXXForm::BitBtn1Click()
 
 void TJJXXForm::BitBtn3Click()
 {
-    const bool stored = wage::guardHandler([this] {
+    const bool stored = wage::guardHandler(QStringLiteral("提示"), [this] {
         Connection *c = connection;
         if (!c)
             return;
@@ -400,7 +400,7 @@ QString TJJXXForm::workerLookup(bool fromAttendance, bool deptInWorkers, bool de
 
 void TJJXXForm::BitBtn2Click()
 {
-    wage::guardHandler([this] {
+    wage::guardHandler(QStringLiteral("提示"), [this] {
         Connection *c = connection;
         if (!c)
             return;
@@ -473,7 +473,7 @@ void TJJXXForm::dailyWageColumns()
 
 void TJJXXForm::SpeedButton2Click()
 {
-    const bool saved = wage::guardHandler([this] {
+    const bool saved = wage::guardHandler(QStringLiteral("提示"), [this] {
         if (!connection)
             return;
         storeSwitch(QStringLiteral("process_mode"), CheckBox3->isChecked() ? 1 : 0);
