@@ -15,6 +15,7 @@
 #include "db/connection.h"
 #include "db/dataset.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QApplication>
 #include <QDir>
@@ -106,32 +107,63 @@ extern "C" __attribute__((visibility("default"))) bool GetdataLimit(wage::Datase
     }
 }
 
+namespace {
+
+// The formulas of one table, read once per sweep over a record's fields: a caller computes a
+// record by calling Get_calculate for its fields in field order, so a field that does not come
+// after the previous one starts the next sweep and reads the registry again.
+struct FormulaRegistry {
+    const wage::Dataset *dataset = nullptr;
+    const wage::Connection *connection = nullptr;
+    QString table;
+    int lastField = -1;
+    QHash<QString, QString> formulaOf;   // lower-case field name -> formula (first row wins)
+    QHash<QString, QString> fieldOf;     // caption -> field name (first row wins)
+};
+
+FormulaRegistry g_registry;
+
+const FormulaRegistry &registryFor(const wage::Dataset *dataset, const wage::Field *field, const QString &table,
+                                   wage::Connection *connection)
+{
+    FormulaRegistry &r = g_registry;
+    if (r.dataset == dataset && r.connection == connection && r.table == table && field->index() > r.lastField) {
+        r.lastField = field->index();
+        return r;
+    }
+    r = FormulaRegistry();
+    const wage::QueryResult reg = connection->query(
+        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"), {{QStringLiteral(":t"), table}});
+    for (const QVariantList &row : reg.rows) {
+        const QString name = TrimText(row.value(0).toString());
+        const QString key = name.toLower();
+        if (!r.formulaOf.contains(key))
+            r.formulaOf.insert(key, TrimText(row.value(2).toString()));
+        const QString caption = TrimText(row.value(1).toString());
+        if (!r.fieldOf.contains(caption))
+            r.fieldOf.insert(caption, name);
+    }
+    r.dataset = dataset;
+    r.connection = connection;
+    r.table = table;
+    r.lastField = field->index();
+    return r;
+}
+
+} // namespace
+
 // Raises WageError when the formula cannot be computed; the caller shows the message.
 extern "C" __attribute__((visibility("default"))) void Get_calculate(wage::Dataset *dataset, const wage::Field *field,
                                                                      const char *table, wage::Connection *connection)
 {
     if (!dataset || !field || !field->isValid() || !connection)
         return;
-    const wage::QueryResult reg = connection->query(
-        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"),
-        {{QStringLiteral(":t"), fromGbk(table)}});
-    QString formula;
-    for (const QVariantList &row : reg.rows) {
-        if (TrimText(row.value(0).toString()).compare(field->name(), Qt::CaseInsensitive) == 0) {
-            formula = TrimText(row.value(2).toString());
-            break;
-        }
-    }
+    const FormulaRegistry &reg = registryFor(dataset, field, fromGbk(table), connection);
+    const QString formula = reg.formulaOf.value(field->name().toLower());
     if (formula.isEmpty())
         return;
     auto valueOf = [&](const QString &name, double *value) {
-        QString fieldName;
-        for (const QVariantList &row : reg.rows) {
-            if (TrimText(row.value(1).toString()) == name) {
-                fieldName = TrimText(row.value(0).toString());
-                break;
-            }
-        }
+        QString fieldName = reg.fieldOf.value(name);
         if (fieldName.isEmpty())
             fieldName = name;
         const wage::Field f = dataset->findField(fieldName);
