@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +26,7 @@
 #include <QStringDecoder>
 
 #include <dlfcn.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -92,7 +94,17 @@ extern "C" __attribute__((visibility("default"))) bool GetdataLimit(wage::Datase
                                                                     wage::Connection *connection)
 {
     try {
-        const wage::IniFile ini(wage::resolveIn(ownDirectory(), QStringLiteral("Usertem.ini")));
+        // The file's name is matched without regard to case again only when the directory
+        // changed, not at every record.
+        static const QString dir = ownDirectory();
+        static QString iniPath;
+        static QDateTime dirTime;
+        const QDateTime now = QFileInfo(dir).lastModified();
+        if (iniPath.isEmpty() || now != dirTime) {
+            iniPath = wage::resolveIn(dir, QStringLiteral("Usertem.ini"));
+            dirTime = now;
+        }
+        const wage::IniFile ini(iniPath);
         const int limit = ini.value(QStringLiteral("Alert"), QStringLiteral("DataLimit")).trimmed().toInt();
         if (limit <= 0 || !connection)
             return false;
@@ -109,31 +121,77 @@ extern "C" __attribute__((visibility("default"))) bool GetdataLimit(wage::Datase
 
 namespace {
 
-// The formulas of one table, read once per sweep over a record's fields: a caller computes a
-// record by calling Get_calculate for its fields in field order, so a field that does not come
-// after the previous one starts the next sweep and reads the registry again.
+// The formulas of one table, kept between calls: the caller computes every field of every
+// record it adds, and reading the registry for each would cost more than the record itself.
+// They are read again after any change that may touch the registry: a statement on the
+// connection that writes f_system, or a commit to the database file by anyone (its data
+// version). Without a data version (a server connection), once per record: a field that does
+// not come after the previous one starts the next record.
 struct FormulaRegistry {
+    wage::Connection *connection = nullptr;
+    QByteArray rawTable;
+    bool fresh = false;
+    bool versioned = false;
+    unsigned dataVersion = 0;
     const wage::Dataset *dataset = nullptr;
-    const wage::Connection *connection = nullptr;
-    QString table;
     int lastField = -1;
     QHash<QString, QString> formulaOf;   // lower-case field name -> formula (first row wins)
     QHash<QString, QString> fieldOf;     // caption -> field name (first row wins)
+    QMetaObject::Connection watch, gone;
 };
 
 FormulaRegistry g_registry;
 
-const FormulaRegistry &registryFor(const wage::Dataset *dataset, const wage::Field *field, const QString &table,
+bool dataVersion(wage::Connection *connection, unsigned *version)
+{
+    sqlite3 *handle = connection->sqliteHandle();
+    return handle && sqlite3_file_control(handle, "main", SQLITE_FCNTL_DATA_VERSION, version) == SQLITE_OK;
+}
+
+bool writesRegistry(const QString &sql)
+{
+    const QString text = sql.trimmed();
+    return !text.startsWith(QLatin1String("select"), Qt::CaseInsensitive)
+           && text.contains(QLatin1String("f_system"), Qt::CaseInsensitive);
+}
+
+void watchConnection(FormulaRegistry &r, wage::Connection *connection)
+{
+    QObject::disconnect(r.watch);
+    QObject::disconnect(r.gone);
+    r.connection = connection;
+    r.watch = QObject::connect(connection, &wage::Connection::statementRun, [](const QString &sql) {
+        if (writesRegistry(sql))
+            g_registry.fresh = false;
+    });
+    r.gone = QObject::connect(connection, &QObject::destroyed, [] {
+        g_registry.fresh = false;
+        g_registry.connection = nullptr;
+    });
+}
+
+const FormulaRegistry &registryFor(const wage::Dataset *dataset, const wage::Field *field, const char *table,
                                    wage::Connection *connection)
 {
     FormulaRegistry &r = g_registry;
-    if (r.dataset == dataset && r.connection == connection && r.table == table && field->index() > r.lastField) {
-        r.lastField = field->index();
+    unsigned version = 0;
+    const bool versioned = dataVersion(connection, &version);
+    bool reuse = r.fresh && r.connection == connection && r.rawTable == table && r.versioned == versioned;
+    if (reuse)
+        reuse = versioned ? version == r.dataVersion : r.dataset == dataset && field->index() > r.lastField;
+    r.dataset = dataset;
+    r.lastField = field->index();
+    if (reuse)
         return r;
-    }
-    r = FormulaRegistry();
+
+    if (r.connection != connection)
+        watchConnection(r, connection);
+    r.fresh = false;
+    r.formulaOf.clear();
+    r.fieldOf.clear();
     const wage::QueryResult reg = connection->query(
-        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"), {{QStringLiteral(":t"), table}});
+        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"),
+        {{QStringLiteral(":t"), fromGbk(table)}});
     for (const QVariantList &row : reg.rows) {
         const QString name = TrimText(row.value(0).toString());
         const QString key = name.toLower();
@@ -143,10 +201,10 @@ const FormulaRegistry &registryFor(const wage::Dataset *dataset, const wage::Fie
         if (!r.fieldOf.contains(caption))
             r.fieldOf.insert(caption, name);
     }
-    r.dataset = dataset;
-    r.connection = connection;
-    r.table = table;
-    r.lastField = field->index();
+    r.rawTable = table;
+    r.versioned = versioned;
+    r.dataVersion = version;
+    r.fresh = true;
     return r;
 }
 
@@ -158,7 +216,7 @@ extern "C" __attribute__((visibility("default"))) void Get_calculate(wage::Datas
 {
     if (!dataset || !field || !field->isValid() || !connection)
         return;
-    const FormulaRegistry &reg = registryFor(dataset, field, fromGbk(table), connection);
+    const FormulaRegistry &reg = registryFor(dataset, field, table ? table : "", connection);
     const QString formula = reg.formulaOf.value(field->name().toLower());
     if (formula.isEmpty())
         return;

@@ -242,6 +242,14 @@ TEST(BatchpieceTest, EachBatchReadsTheWorkersAndFormulasAfresh)
     EXPECT_DOUBLE_EQ(r.value(0, QStringLiteral("jjje")).toDouble(), 50);
     EXPECT_EQ(r.value(1, QStringLiteral("dept_name")).toString(), QStringLiteral("三车间"));
     EXPECT_DOUBLE_EQ(r.value(1, QStringLiteral("jjje")).toDouble(), 100);
+
+    // A formula changed by another program is seen too.
+    wage::Connection other;
+    other.openFile(b.host.dir.file(QStringLiteral("f_data.mdb")), wage::Dialect::Access);
+    other.execute(QStringLiteral("update f_system set Field_jsgs='数量*单价*3' where table_name='f_juar' and field_name='jjje'"));
+    b.records()->first();
+    b.form.SpeedButton1->click();
+    EXPECT_DOUBLE_EQ(b.host.scalar(QStringLiteral("select max(jjje) from f_juar where ry_no='002'")).toDouble(), 150);
 }
 
 TEST(BatchpieceTest, RegistryFormulasAndTheirErrors)
