@@ -115,18 +115,24 @@ int main(int argc, char **argv)
     form.FillWorkers();
     std::printf("worker list filled: %d workers (%.1f ms)\n\n", form.CheckListBox1->count(), t.nsecsElapsed() / 1e6);
 
-    // Batch entry.
+    // Batch entry, three times (the machine is shared: the best of each side is compared).
     for (int i = 0; i < ticked && i < form.CheckListBox1->count(); ++i)
         form.CheckListBox1->item(i)->setCheckState(Qt::Checked);
-    module.master->first();
-    const int before = count(c);
-    const int lastNo = c->query(QStringLiteral("select max(dj_no) from f_juar")).rows.first().first().toInt();
-    t.restart();
-    form.SpeedButton1Click();
-    const qint64 batchNs = t.nsecsElapsed();
-    const int added = count(c) - before;
-    const qint64 directNs = directInsert(c, lastNo);
-    std::printf("batch entry of %d ticked workers (%d records added)\n", ticked, added);
+    qint64 batchNs = -1, directNs = -1;
+    int added = 0;
+    for (int round = 0; round < 3; ++round) {
+        module.master->first();
+        const int before = count(c);
+        const int lastNo = c->query(QStringLiteral("select max(dj_no) from f_juar")).rows.first().first().toInt();
+        t.restart();
+        form.SpeedButton1Click();
+        const qint64 ns = t.nsecsElapsed();
+        added = count(c) - before;
+        const qint64 direct = directInsert(c, lastNo);
+        batchNs = batchNs < 0 ? ns : std::min(batchNs, ns);
+        directNs = directNs < 0 ? direct : std::min(directNs, direct);
+    }
+    std::printf("batch entry of %d ticked workers (%d records added a batch; best of 3)\n", ticked, added);
     std::printf("  %-40s %9.0f records/s  (%.3f s)\n", "batch entry (buttons, lookup, formulas)", perSecond(added, batchNs),
                 batchNs / 1e9);
     std::printf("  %-40s %9.0f records/s  (%.3f s)\n", "direct parameterised INSERT (baseline)", perSecond(added, directNs),

@@ -98,6 +98,7 @@ private:
     Private *d;
     void applyLayout();
     void applyFilter();
+    void filterRows(int first, int last);
     void syncCurrentFromDataset();
     void updateFrozenGeometry();
 };
