@@ -15,8 +15,10 @@
 #include "db/connection.h"
 #include "db/dataset.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +26,7 @@
 #include <QStringDecoder>
 
 #include <dlfcn.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -91,7 +94,17 @@ extern "C" __attribute__((visibility("default"))) bool GetdataLimit(wage::Datase
                                                                     wage::Connection *connection)
 {
     try {
-        const wage::IniFile ini(wage::resolveIn(ownDirectory(), QStringLiteral("Usertem.ini")));
+        // The file's name is matched without regard to case again only when the directory
+        // changed, not at every record.
+        static const QString dir = ownDirectory();
+        static QString iniPath;
+        static QDateTime dirTime;
+        const QDateTime now = QFileInfo(dir).lastModified();
+        if (iniPath.isEmpty() || now != dirTime) {
+            iniPath = wage::resolveIn(dir, QStringLiteral("Usertem.ini"));
+            dirTime = now;
+        }
+        const wage::IniFile ini(iniPath);
         const int limit = ini.value(QStringLiteral("Alert"), QStringLiteral("DataLimit")).trimmed().toInt();
         if (limit <= 0 || !connection)
             return false;
@@ -106,32 +119,109 @@ extern "C" __attribute__((visibility("default"))) bool GetdataLimit(wage::Datase
     }
 }
 
+namespace {
+
+// The formulas of one table, kept between calls: the caller computes every field of every
+// record it adds, and reading the registry for each would cost more than the record itself.
+// They are read again after any change that may touch the registry: a statement on the
+// connection that writes f_system, or a commit to the database file by anyone (its data
+// version). Without a data version (a server connection), once per record: a field that does
+// not come after the previous one starts the next record.
+struct FormulaRegistry {
+    wage::Connection *connection = nullptr;
+    QByteArray rawTable;
+    bool fresh = false;
+    bool versioned = false;
+    unsigned dataVersion = 0;
+    const wage::Dataset *dataset = nullptr;
+    int lastField = -1;
+    QHash<QString, QString> formulaOf;   // lower-case field name -> formula (first row wins)
+    QHash<QString, QString> fieldOf;     // caption -> field name (first row wins)
+    QMetaObject::Connection watch, gone;
+};
+
+FormulaRegistry g_registry;
+
+bool dataVersion(wage::Connection *connection, unsigned *version)
+{
+    sqlite3 *handle = connection->sqliteHandle();
+    return handle && sqlite3_file_control(handle, "main", SQLITE_FCNTL_DATA_VERSION, version) == SQLITE_OK;
+}
+
+bool writesRegistry(const QString &sql)
+{
+    const QString text = sql.trimmed();
+    return !text.startsWith(QLatin1String("select"), Qt::CaseInsensitive)
+           && text.contains(QLatin1String("f_system"), Qt::CaseInsensitive);
+}
+
+void watchConnection(FormulaRegistry &r, wage::Connection *connection)
+{
+    QObject::disconnect(r.watch);
+    QObject::disconnect(r.gone);
+    r.connection = connection;
+    r.watch = QObject::connect(connection, &wage::Connection::statementRun, [](const QString &sql) {
+        if (writesRegistry(sql))
+            g_registry.fresh = false;
+    });
+    r.gone = QObject::connect(connection, &QObject::destroyed, [] {
+        g_registry.fresh = false;
+        g_registry.connection = nullptr;
+    });
+}
+
+const FormulaRegistry &registryFor(const wage::Dataset *dataset, const wage::Field *field, const char *table,
+                                   wage::Connection *connection)
+{
+    FormulaRegistry &r = g_registry;
+    unsigned version = 0;
+    const bool versioned = dataVersion(connection, &version);
+    bool reuse = r.fresh && r.connection == connection && r.rawTable == table && r.versioned == versioned;
+    if (reuse)
+        reuse = versioned ? version == r.dataVersion : r.dataset == dataset && field->index() > r.lastField;
+    r.dataset = dataset;
+    r.lastField = field->index();
+    if (reuse)
+        return r;
+
+    if (r.connection != connection)
+        watchConnection(r, connection);
+    r.fresh = false;
+    r.formulaOf.clear();
+    r.fieldOf.clear();
+    const wage::QueryResult reg = connection->query(
+        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"),
+        {{QStringLiteral(":t"), fromGbk(table)}});
+    for (const QVariantList &row : reg.rows) {
+        const QString name = TrimText(row.value(0).toString());
+        const QString key = name.toLower();
+        if (!r.formulaOf.contains(key))
+            r.formulaOf.insert(key, TrimText(row.value(2).toString()));
+        const QString caption = TrimText(row.value(1).toString());
+        if (!r.fieldOf.contains(caption))
+            r.fieldOf.insert(caption, name);
+    }
+    r.rawTable = table;
+    r.versioned = versioned;
+    r.dataVersion = version;
+    r.fresh = true;
+    return r;
+}
+
+} // namespace
+
 // Raises WageError when the formula cannot be computed; the caller shows the message.
 extern "C" __attribute__((visibility("default"))) void Get_calculate(wage::Dataset *dataset, const wage::Field *field,
                                                                      const char *table, wage::Connection *connection)
 {
     if (!dataset || !field || !field->isValid() || !connection)
         return;
-    const wage::QueryResult reg = connection->query(
-        QStringLiteral("select field_name,field_caption,Field_jsgs from f_system where table_name=:t"),
-        {{QStringLiteral(":t"), fromGbk(table)}});
-    QString formula;
-    for (const QVariantList &row : reg.rows) {
-        if (TrimText(row.value(0).toString()).compare(field->name(), Qt::CaseInsensitive) == 0) {
-            formula = TrimText(row.value(2).toString());
-            break;
-        }
-    }
+    const FormulaRegistry &reg = registryFor(dataset, field, table ? table : "", connection);
+    const QString formula = reg.formulaOf.value(field->name().toLower());
     if (formula.isEmpty())
         return;
     auto valueOf = [&](const QString &name, double *value) {
-        QString fieldName;
-        for (const QVariantList &row : reg.rows) {
-            if (TrimText(row.value(1).toString()) == name) {
-                fieldName = TrimText(row.value(0).toString());
-                break;
-            }
-        }
+        QString fieldName = reg.fieldOf.value(name);
         if (fieldName.isEmpty())
             fieldName = name;
         const wage::Field f = dataset->findField(fieldName);

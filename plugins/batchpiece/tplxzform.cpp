@@ -250,6 +250,8 @@ TPlxzForm::BatchOutcome TPlxzForm::addBatch(QString *failure)
     }
     const wage::Bookmark templateMark = d->bookmark();
     const QByteArray table = QByteArrayLiteral("f_juar");
+    // The worker lookup is read once for the whole batch, not once per worker.
+    wage::KeyLookup workerLookup(QStringLiteral("ry_name"), QStringLiteral("f_juar"), c);
 
     // All ticked workers or none: the records go in one transaction, undone on any failure.
     const bool ownTransaction = !c->inTransaction();
@@ -278,7 +280,7 @@ TPlxzForm::BatchOutcome TPlxzForm::addBatch(QString *failure)
                 else
                     f.setValue(value.second);
             }
-            if (!GetKeyValue(QStringLiteral("ry_name"), w.number, QStringLiteral("f_juar"), c, d)) {
+            if (!workerLookup.fill(w.number, d)) {
                 // No lookup for the worker: the record still takes the ticked worker.
                 if (d->findField(QStringLiteral("ry_no")).isValid())
                     d->setValue(QStringLiteral("ry_no"), w.number);

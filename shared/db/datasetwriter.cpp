@@ -274,37 +274,53 @@ int DatasetWriter::run(const QString &sql, const QVariantList &binds, QVariant *
 void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
 {
     requireTable(QStringLiteral("新增记录"));
-    QStringList cols, marks;
+    // As for updates: the statement depends only on which fields are written, so its text is
+    // made once per shape (a batch of new records has one) and the prepared statement reused.
+    QByteArray shape;
+    shape.reserve(m_fieldColumn.size() + 1);
+    shape.append('I');
     QVariantList binds;
     for (int f = 0; f < m_fieldColumn.size(); ++f) {
         const int c = m_fieldColumn[f];
-        if (c < 0)
-            continue;
         const QVariant &v = values.value(f);
-        if (v.isNull() && (m_columns[c].identity || !dirty.value(f)))
-            continue;
-        cols.append(quoted(m_columns[c].name));
-        marks.append(QStringLiteral("?"));
-        binds.append(bindable(v));
+        const bool set = c >= 0 && !(v.isNull() && (m_columns[c].identity || !dirty.value(f)));
+        shape.append(set ? '1' : '0');
+        if (set)
+            binds.append(bindable(v));
     }
-    const QString sql = cols.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(quoted(m_table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    auto it = m_shapes.constFind(shape);
+    if (it == m_shapes.constEnd()) {
+        QStringList cols, marks;
+        for (int f = 0; f < m_fieldColumn.size(); ++f) {
+            if (shape[f + 1] == '1') {
+                cols.append(quoted(m_columns[m_fieldColumn[f]].name));
+                marks.append(QStringLiteral("?"));
+            }
+        }
+        const QString sql = cols.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoted(m_table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        it = m_shapes.insert(shape, sql);
+    }
     QVariant id;
-    run(sql, binds, &id);
+    run(it.value(), binds, &id);
 
     if (m_embedded && id.isValid()) {
         // Read the row back by its row id: auto-number and column defaults become visible.
-        QStringList sel;
         QList<int> fieldsRead;
         for (int f = 0; f < m_fieldColumn.size(); ++f)
-            if (m_fieldColumn[f] >= 0) {
-                sel.append(quoted(m_columns[m_fieldColumn[f]].name));
+            if (m_fieldColumn[f] >= 0)
                 fieldsRead.append(f);
-            }
-        const QString back = QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(sel.join(QLatin1Char(',')), quoted(m_table));
-        QSqlQuery &q = prepared(back);
+        auto back = m_shapes.constFind(QByteArrayLiteral("R"));
+        if (back == m_shapes.constEnd()) {
+            QStringList sel;
+            for (int f : fieldsRead)
+                sel.append(quoted(m_columns[m_fieldColumn[f]].name));
+            back = m_shapes.insert(QByteArrayLiteral("R"),
+                                   QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(sel.join(QLatin1Char(',')), quoted(m_table)));
+        }
+        QSqlQuery &q = prepared(back.value());
         q.bindValue(0, id);
         if (q.exec() && q.next())
             for (int i = 0; i < fieldsRead.size(); ++i)

@@ -172,6 +172,9 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
         applyFilter();
         syncCurrentFromDataset();
     });
+    // A new record: only its own row is filtered (the footer follows from contentChanged).
+    connect(d->model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { filterRows(first, last); });
     connect(d->model, &GridModel::contentChanged, this, [this] { refreshFooter(); });
 }
 
@@ -458,10 +461,15 @@ void DataGrid::applyLayout()
 
 void DataGrid::applyFilter()
 {
+    filterRows(0, d->model->rowCount() - 1);
+    refreshFooter();
+}
+
+void DataGrid::filterRows(int first, int last)
+{
     const QString text = d->search->text().trimmed();
-    const int rows = d->model->rowCount();
     const int cols = columnCount();
-    for (int r = 0; r < rows; ++r) {
+    for (int r = first; r <= last; ++r) {
         bool shown = text.isEmpty();
         for (int c = 0; c < cols && !shown; ++c)
             if (column(c).visible && d->model->cellText(r, c).contains(text, Qt::CaseInsensitive))
@@ -469,7 +477,6 @@ void DataGrid::applyFilter()
         d->view->setRowHidden(r, !shown);
         d->frozen->setRowHidden(r, !shown);
     }
-    refreshFooter();
 }
 
 void DataGrid::syncCurrentFromDataset()

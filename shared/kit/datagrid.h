@@ -99,6 +99,7 @@ private:
     void applyLayout();
     void applyFilter();
     QString errorCaption() const;
+    void filterRows(int first, int last);
     void syncCurrentFromDataset();
     void updateFrozenGeometry();
 };

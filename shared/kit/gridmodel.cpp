@@ -29,8 +29,20 @@ GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent), m_src(new D
     auto reset = [this] { sourceReset(); };
     connect(m_src, &QAbstractItemModel::modelReset, this, reset);
     connect(m_src, &QAbstractItemModel::layoutChanged, this, reset);
-    connect(m_src, &QAbstractItemModel::rowsInserted, this, reset);
-    connect(m_src, &QAbstractItemModel::rowsRemoved, this, reset);
+    // Single rows pass through as such: a reset for each new or deleted record would make every
+    // grid lay out and filter all its rows again.
+    connect(m_src, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex &, int first, int last) { beginInsertRows(QModelIndex(), first, last); });
+    connect(m_src, &QAbstractItemModel::rowsInserted, this, [this] {
+        endInsertRows();
+        emit contentChanged();
+    });
+    connect(m_src, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { beginRemoveRows(QModelIndex(), first, last); });
+    connect(m_src, &QAbstractItemModel::rowsRemoved, this, [this] {
+        endRemoveRows();
+        emit contentChanged();
+    });
     connect(m_src, &QAbstractItemModel::columnsInserted, this, reset);
     connect(m_src, &QAbstractItemModel::columnsRemoved, this, reset);
     connect(m_src, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &a, const QModelIndex &b) {

@@ -60,6 +60,81 @@ QString lookupStatement(const LookupSpec &spec, Dataset *record, Connection *con
     return joinPredicate(spec.select, predicate);
 }
 
+KeyLookup::KeyLookup(const QString &fieldName, const QString &table, Connection *connection)
+    : m_connection(connection)
+{
+    if (!connection)
+        return;
+    QueryResult reg;
+    try {
+        reg = connection->query(QStringLiteral("select field_onkey from f_system where table_name='") + sqlQuote(table)
+                                + QStringLiteral("' and field_name='") + sqlQuote(fieldName) + QLatin1Char('\''));
+    } catch (const std::exception &) {
+        return;
+    }
+    if (reg.rows.isEmpty() || reg.rows.first().first().isNull())
+        return;
+    m_spec = parseLookup(reg.rows.first().first().toString());
+}
+
+bool KeyLookup::load(const QString &statement)
+{
+    m_loaded = false;
+    m_byKey.clear();
+    m_columns.clear();
+    try {
+        m_rows = m_connection->query(statement);
+    } catch (const std::exception &) {
+        m_rows = QueryResult();
+        return false;
+    }
+    auto columnFor = [&](int i) {
+        int c = i < m_spec.captions.size() ? m_rows.column(m_spec.captions.at(i)) : -1;
+        if (c < 0)
+            c = m_rows.column(m_spec.fields.at(i));
+        return c;
+    };
+    for (int i = 0; i < m_spec.fields.size(); ++i)
+        m_columns.append(columnFor(i));
+    int keyColumn = -1;
+    for (int i = 0; i < m_spec.fields.size(); ++i) {
+        if (m_spec.fields.at(i).compare(m_spec.keyField, Qt::CaseInsensitive) == 0) {
+            keyColumn = m_columns.at(i);
+            break;
+        }
+    }
+    if (keyColumn < 0)
+        keyColumn = m_rows.column(m_spec.keyField);
+    if (keyColumn >= 0) {
+        // The first row with a key is the one a pick finds.
+        m_byKey.reserve(m_rows.rows.size());
+        for (int r = m_rows.rows.size() - 1; r >= 0; --r)
+            m_byKey.insert(TrimText(m_rows.rows.at(r).at(keyColumn).toString()), r);
+    }
+    m_statement = statement;
+    m_loaded = true;
+    return true;
+}
+
+bool KeyLookup::fill(const QString &keyValue, Dataset *dataset)
+{
+    if (!m_connection || !dataset || !dataset->isActive() || !m_spec.isValid())
+        return false;
+    const QString statement = lookupStatement(m_spec, dataset, m_connection);
+    if ((!m_loaded || statement != m_statement) && !load(statement))
+        return false;
+    const auto found = m_byKey.constFind(TrimText(keyValue));
+    if (found == m_byKey.constEnd())
+        return false;
+    const QVariantList &row = m_rows.rows.at(found.value());
+    for (int i = 0; i < m_spec.fields.size(); ++i) {
+        const Field target = dataset->findField(m_spec.fields.at(i));
+        if (m_columns.at(i) >= 0 && target.isValid())
+            target.setValue(row.at(m_columns.at(i)));
+    }
+    return true;
+}
+
 } // namespace wage
 
 bool GetKeyValue(const QString &fieldName, const QString &keyValue, const QString &table,
@@ -67,52 +142,5 @@ bool GetKeyValue(const QString &fieldName, const QString &keyValue, const QStrin
 {
     if (!connection || !dataset || !dataset->isActive())
         return false;
-    wage::QueryResult reg;
-    try {
-        reg = connection->query(QStringLiteral("select field_onkey from f_system where table_name='") + wage::sqlQuote(table)
-                                + QStringLiteral("' and field_name='") + wage::sqlQuote(fieldName) + QLatin1Char('\''));
-    } catch (const std::exception &) {
-        return false;
-    }
-    if (reg.rows.isEmpty() || reg.rows.first().first().isNull())
-        return false;
-    const wage::LookupSpec spec = wage::parseLookup(reg.rows.first().first().toString());
-    if (!spec.isValid())
-        return false;
-
-    wage::QueryResult rows;
-    try {
-        rows = connection->query(wage::lookupStatement(spec, dataset, connection));
-    } catch (const std::exception &) {
-        return false;
-    }
-    auto columnFor = [&](int i) {
-        int c = i < spec.captions.size() ? rows.column(spec.captions.at(i)) : -1;
-        if (c < 0)
-            c = rows.column(spec.fields.at(i));
-        return c;
-    };
-    int keyColumn = -1;
-    const int keyPos = spec.fields.indexOf(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(spec.keyField)
-                                                                  + QStringLiteral("$"),
-                                                              QRegularExpression::CaseInsensitiveOption));
-    if (keyPos >= 0)
-        keyColumn = columnFor(keyPos);
-    if (keyColumn < 0)
-        keyColumn = rows.column(spec.keyField);
-    if (keyColumn < 0)
-        return false;
-    const QString key = TrimText(keyValue);
-    for (const QVariantList &row : rows.rows) {
-        if (TrimText(row.at(keyColumn).toString()) != key)
-            continue;
-        for (int i = 0; i < spec.fields.size(); ++i) {
-            const int c = columnFor(i);
-            const wage::Field target = dataset->findField(spec.fields.at(i));
-            if (c >= 0 && target.isValid())
-                target.setValue(row.at(c));
-        }
-        return true;
-    }
-    return false;
+    return wage::KeyLookup(fieldName, table, connection).fill(keyValue, dataset);
 }

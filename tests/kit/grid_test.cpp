@@ -137,6 +137,41 @@ TEST(DataGrid, TicksFooterSortingAndSearch)
     EXPECT_EQ(f.grid.footerText(uuld), "58");
 }
 
+TEST(DataGrid, NewAndDeletedRowsKeepTheSearchAndTheFooter)
+{
+    // Rows come and go one at a time without a reset: the search state of the other rows must
+    // stay with them, and the footer must follow.
+    GridFixture f;
+    f.grid.setFooterSums(true);
+    f.grid.setSearchPanel(true);
+    f.grid.setSearchText("包装");
+    const int uuld = f.grid.columnOfField("ip_uuld");
+    auto shown = [&f] {
+        QStringList out;
+        for (int r = 0; r < f.grid.gridModel()->rowCount(); ++r)
+            if (f.grid.isRowShown(r))
+                out << f.ds.value(r, f.ds.fieldIndex("dj_no")).toString();
+        return out;
+    };
+    ASSERT_EQ(shown(), (QStringList{"2", "4"}));
+
+    f.ds.append();   // blank: filtered out
+    EXPECT_EQ(f.grid.gridModel()->rowCount(), 5);
+    EXPECT_FALSE(f.grid.isRowShown(4));
+    f.ds.setValue("dj_no", 5);
+    f.ds.setValue("ip_uuld", 7);
+    f.ds.post();
+    EXPECT_EQ(shown(), (QStringList{"2", "4"}));
+    EXPECT_EQ(f.grid.footerText(uuld), "18");
+
+    f.ds.first();    // dj_no 1, hidden
+    f.ds.remove();
+    EXPECT_EQ(shown(), (QStringList{"2", "4"}));
+    f.grid.setSearchText("");
+    EXPECT_EQ(shown(), (QStringList{"2", "3", "4", "5"}));
+    EXPECT_EQ(f.grid.footerText(uuld), "65");
+}
+
 TEST(DataGrid, CurrentRowFollowsTheDatasetBothWays)
 {
     GridFixture f;

@@ -7,6 +7,8 @@
 #include "kit/recordroutines.h"
 #include "kitdb.h"
 
+#include <QDate>
+
 #include <gtest/gtest.h>
 
 using namespace kittest;
@@ -169,5 +171,18 @@ TEST(KitRecords, GetKeyValueFillsTheRecordFromTheLookup)
         EXPECT_EQ(ds.value("ry_name").toString(), "王一");
         ds.post();
         EXPECT_EQ(GetSqlStr("select dept_name from f_juar where id=1", db.conn()), "裁剪车间");
+
+        // Kept for many records, one lookup follows each record's own dependency value.
+        wage::KeyLookup kept("ry_name", "f_juar", db.conn());
+        ds.append();
+        ds.setValue("riqi", QDate(2026, 12, 1));
+        EXPECT_FALSE(kept.fill("B02", &ds));
+        EXPECT_TRUE(kept.fill("B01", &ds));
+        ds.setValue("riqi", QDate(2026, 12, 2));
+        ASSERT_TRUE(kept.fill("B02", &ds));
+        EXPECT_EQ(ds.value("ry_name").toString(), "钱二");
+        EXPECT_FALSE(kept.fill("B01", &ds));
+        ds.cancel();
+        EXPECT_FALSE(wage::KeyLookup("ip_uuld", "f_juar", db.conn()).fill("B01", &ds));   // no lookup
     }
 }

@@ -224,6 +224,34 @@ TEST(BatchpieceTest, LockedDatabaseLeavesNoHalfBatch)
     EXPECT_FALSE(b.host.db()->inTransaction());
 }
 
+TEST(BatchpieceTest, EachBatchReadsTheWorkersAndFormulasAfresh)
+{
+    // What a batch keeps while it runs must not outlive it: changes made between two batches
+    // in the same window show in the second one.
+    Batch b;
+    b.tick({QStringLiteral("002")});
+    b.form.SpeedButton1->click();
+    b.host.exec(QStringLiteral("update f_rfyr set dept_name='三车间' where ry_no='002'"));
+    b.host.exec(QStringLiteral("update f_system set Field_jsgs='数量*单价*2' where table_name='f_juar' and field_name='jjje'"));
+    b.records()->first();
+    b.form.SpeedButton1->click();
+    const wage::QueryResult r = b.host.db()->query(
+        QStringLiteral("select dept_name,jjje from f_juar where ry_no='002' order by dj_no"));
+    ASSERT_EQ(r.rows.size(), 2);
+    EXPECT_EQ(r.value(0, QStringLiteral("dept_name")).toString(), QStringLiteral("二车间"));
+    EXPECT_DOUBLE_EQ(r.value(0, QStringLiteral("jjje")).toDouble(), 50);
+    EXPECT_EQ(r.value(1, QStringLiteral("dept_name")).toString(), QStringLiteral("三车间"));
+    EXPECT_DOUBLE_EQ(r.value(1, QStringLiteral("jjje")).toDouble(), 100);
+
+    // A formula changed by another program is seen too.
+    wage::Connection other;
+    other.openFile(b.host.dir.file(QStringLiteral("f_data.mdb")), wage::Dialect::Access);
+    other.execute(QStringLiteral("update f_system set Field_jsgs='数量*单价*3' where table_name='f_juar' and field_name='jjje'"));
+    b.records()->first();
+    b.form.SpeedButton1->click();
+    EXPECT_DOUBLE_EQ(b.host.scalar(QStringLiteral("select max(jjje) from f_juar where ry_no='002'")).toDouble(), 150);
+}
+
 TEST(BatchpieceTest, RegistryFormulasAndTheirErrors)
 {
     // Template: 数量 100, 单价 0.5, 金额 999. A formula that cannot be computed is reported,
