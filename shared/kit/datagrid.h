@@ -55,7 +55,9 @@ public:
     bool hasSearchPanel() const;
     void setSearchText(const QString &text);
     QString searchText() const;
-    bool isRowShown(int row) const;       // not filtered out by the search text
+    // The search text filters the grid's dataset: hidden records leave its record count, walks,
+    // exports and footer sums; clearing the text brings them back.
+    bool isRowShown(int row) const;       // a row of the grid (every row shown is one)
     void setFrozenCols(int count);
     int frozenCols() const;
     void setTitleSort(bool on);           // title clicks sort (default on)
@@ -63,9 +65,12 @@ public:
     void titleClick(int index);
     QString sortText() const;
 
-    // --- footer of sums
-    // Footer on: every numeric column sums, unless fields are chosen.
+    // --- footer of sums, over the rows shown, formatted as the column's cells
+    // Footer on or off; `fields` chooses the columns that sum. Without a choice (here, by
+    // setFooterFields or by DisGrid from the registry) the numeric columns sum, less the key.
     void setFooterSums(bool on, const QStringList &fields = {});
+    void setFooterFields(const QStringList &fields);
+    QStringList footerFields() const;
     bool footerSums() const;
     void refreshFooter();
     QString footerText(int index) const;
@@ -75,7 +80,7 @@ public:
     void setCellStyleHook(CellStyleHook hook);
     void setProgressHook(int index, ProgressHook hook);
 
-    // --- export: visible columns with their titles, all rows in display order
+    // --- export: visible columns with their titles, the rows shown in display order
     TextTable toTextTable() const;
     bool exportTo(const QString &path, ExportFormat format) const;
 
@@ -98,6 +103,7 @@ private:
     Private *d;
     void applyLayout();
     void applyFilter();
+    void markFooterColumns(const QStringList &fields);
     void syncCurrentFromDataset();
     void updateFrozenGeometry();
 };
