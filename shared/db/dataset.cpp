@@ -251,10 +251,24 @@ struct Dataset::Private {
         if (width > 0) {
             const size_t n = size_t(order.size());
             std::vector<fieldorder::SortKey> keys(n * width);
+            // Names, products and processes repeat: the collator runs once per distinct text.
+            QHash<QString, QByteArray> textKeys;
             for (size_t i = 0; i < n; ++i)
                 for (size_t j = 0; j < width; ++j) {
                     const int f = sortKeys[int(j)].first;
-                    keys[i * width + j] = fieldorder::sortKey(order[qsizetype(i)]->values[f], fields[f].kind);
+                    const QVariant &v = order[qsizetype(i)]->values[f];
+                    fieldorder::SortKey &k = keys[i * width + j];
+                    if (v.typeId() == QMetaType::QString && fields[f].kind != FieldKind::DateTime
+                        && !fieldorder::isNumericKind(fields[f].kind)) {
+                        const QString &text = *static_cast<const QString *>(v.constData());
+                        auto it = textKeys.constFind(text);
+                        if (it == textKeys.constEnd())
+                            it = textKeys.insert(text, fieldorder::sortKey(v, fields[f].kind).bytes);
+                        k.cls = 3;
+                        k.bytes = it.value();
+                    } else {
+                        k = fieldorder::sortKey(v, fields[f].kind);
+                    }
                 }
             std::vector<int> index(n);
             for (size_t i = 0; i < n; ++i)
@@ -414,6 +428,31 @@ struct Dataset::Private {
         emit q->dataChanged();
     }
 
+    void resetDirty()
+    {
+        dirty.resize(fields.size());   // no new allocation per edit
+        dirty.fill(false);
+    }
+
+    // Field setters by index (no name lookup on every value of a record-by-record run).
+    void setValueAt(int i, const QVariant &value)
+    {
+        if (state == Browse)
+            q->edit();
+        if (state != Edit && state != Insert)
+            throw DbError(QStringLiteral("数据集不在编辑状态"), commandText);
+        DatasetRecord *r = currentRecord();
+        if (!r)
+            return;
+        QVariant converted = convertForField(i, value);
+        adjustSum(i, r->values[i], converted);
+        r->values[i] = std::move(converted);
+        dirty[i] = true;
+        if (viewsLive())
+            emit q->rowChanged(current);
+        emit q->dataChanged();
+    }
+
     void onMasterMoved()
     {
         if (state == Inactive)
@@ -508,7 +547,7 @@ void Field::setValue(const QVariant &value) const
 {
     if (!isValid())
         throw DbError(QStringLiteral("无效的字段"), QString());
-    m_dataset->setValue(name(), value);
+    m_dataset->d->setValueAt(m_index, value);
 }
 
 void Field::clear() const { setValue(QVariant()); }
@@ -618,36 +657,40 @@ void Dataset::open()
         return;
     if (!d->connection)
         throw DbError(QStringLiteral("数据集没有数据库连接"), d->commandText);
-    const QueryResult result = d->connection->query(d->commandText, d->bindParams());
+    // Rows become records as they are read: no second copy of the result is ever held.
+    std::vector<std::unique_ptr<DatasetRecord>> store;
+    QList<DatasetRecord *> order;
+    quint64 nextId = d->nextId;
+    const QStringList columns = d->connection->queryEach(d->commandText, d->bindParams(), [&](QVariantList &row) {
+        auto r = std::make_unique<DatasetRecord>();
+        r->id = nextId++;
+        r->values = std::move(row);
+        r->original = r->values;   // shared until the record is edited
+        order.append(r.get());
+        store.push_back(std::move(r));
+    });
 
     d->clearRows();
+    d->nextId = nextId;
     d->generation = nextGeneration();
     d->fields.clear();
     d->fieldByLower.clear();
-    for (int i = 0; i < result.columns.size(); ++i) {
+    for (int i = 0; i < columns.size(); ++i) {
         DatasetFieldInfo f;
-        f.name = result.columns[i];
+        f.name = columns[i];
         d->fields.append(f);
         if (!d->fieldByLower.contains(f.name.toLower()))
             d->fieldByLower.insert(f.name.toLower(), i);
     }
     // Describe the base table: which fields are written back, their declared kinds, the key.
     const QString table = baseTable();
-    d->writer.describe(d->connection, table, result.columns, d->keyFieldsSet);
+    d->writer.describe(d->connection, table, columns, d->keyFieldsSet);
     for (int i = 0; i < d->fields.size(); ++i) {
         d->fields[i].baseColumn = d->writer.baseColumnOfField(i);
         d->fields[i].kind = kindFromDeclared(d->writer.declaredType(i));
     }
-    d->store.reserve(size_t(result.rows.size()));
-    d->order.reserve(result.rows.size());
-    for (const QVariantList &row : result.rows) {
-        auto r = std::make_unique<DatasetRecord>();
-        r->id = d->nextId++;
-        r->values = row;
-        r->original = row;
-        d->order.append(r.get());
-        d->store.push_back(std::move(r));
-    }
+    d->store = std::move(store);
+    d->order = std::move(order);
     // Fields outside the base table take their kind from the first value present.
     for (int i = 0; i < d->fields.size(); ++i) {
         if (d->fields[i].kind != FieldKind::Unknown)
@@ -822,24 +865,7 @@ QVariant Dataset::value(const QString &name) const
     return r ? r->values[i] : QVariant();
 }
 
-void Dataset::setValue(const QString &name, const QVariant &value)
-{
-    const int i = d->fieldOrThrow(name);
-    if (d->state == Browse)
-        edit();
-    if (d->state != Edit && d->state != Insert)
-        throw DbError(QStringLiteral("数据集不在编辑状态"), d->commandText);
-    DatasetRecord *r = d->currentRecord();
-    if (!r)
-        return;
-    QVariant converted = d->convertForField(i, value);
-    d->adjustSum(i, r->values[i], converted);
-    r->values[i] = std::move(converted);
-    d->dirty[i] = true;
-    if (d->viewsLive())
-        emit rowChanged(d->current);
-    emit dataChanged();
-}
+void Dataset::setValue(const QString &name, const QVariant &value) { d->setValueAt(d->fieldOrThrow(name), value); }
 
 QVariant Dataset::value(int row, int column) const
 {
@@ -878,7 +904,7 @@ void Dataset::edit()
         return;
     }
     d->backup = d->currentRecord()->values;
-    d->dirty = QVector<bool>(d->fields.size(), false);
+    d->resetDirty();
     d->setState(Edit);
 }
 
@@ -919,7 +945,7 @@ void Dataset::startNewRecord(bool beforeCurrent)
     d->store.push_back(std::move(r));
     d->current = at;
     d->bof = d->eof = false;
-    d->dirty = QVector<bool>(d->fields.size(), false);
+    d->resetDirty();
     if (d->viewsLive())
         emit rowInserted(at);
     d->setState(Insert);

@@ -41,12 +41,12 @@ QDateTime parseDateTime(const QVariant &v)
     return {};
 }
 
-namespace {
-
 bool isNumericKind(FieldKind kind)
 {
     return kind == FieldKind::Integer || kind == FieldKind::Float || kind == FieldKind::Money;
 }
+
+namespace {
 
 // "yyyy-MM-dd" at the start: the stored form of the embedded engine, already in time order.
 bool startsIso(const QString &s)

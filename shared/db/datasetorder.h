@@ -13,6 +13,7 @@ namespace wage {
 namespace fieldorder {
 
 bool isNumber(const QVariant &v);
+bool isNumericKind(FieldKind kind);
 QDateTime parseDateTime(const QVariant &v);
 // <0, 0 or >0 as the grids sort a column of this kind.
 int compareValues(const QVariant &a, const QVariant &b, FieldKind kind);
