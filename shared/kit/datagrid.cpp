@@ -97,14 +97,7 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
     d->search->setClearButtonEnabled(true);
     sl->addWidget(d->search, 1);
     d->searchBar->hide();
-    connect(d->search, &QLineEdit::textChanged, this, [this] {
-        // Filtering posts a pending edit first, which the database may refuse.
-        try {
-            applyFilter();
-        } catch (const DbError &e) {
-            prompt().warning(e.reason(), systemCaption());
-        }
-    });
+    connect(d->search, &QLineEdit::textChanged, this, [this] { applyFilter(); });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -155,11 +148,7 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
             });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
         applyLayout();
-        try {
-            applyFilter();   // another dataset, or the same one reopened with other fields
-        } catch (const DbError &e) {
-            prompt().warning(e.reason(), systemCaption());
-        }
+        applyFilter();   // another dataset, or the same one reopened with other fields
         syncCurrentFromDataset();
     });
     connect(d->model, &GridModel::contentChanged, this, [this] { refreshFooter(); });
@@ -167,7 +156,9 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
 
 DataGrid::~DataGrid()
 {
-    // The dataset outlives its grids: it shows every record again.
+    // The dataset outlives its grids: it shows every record again (unless an edit is pending,
+    // which only its owner may post). The grid hears nothing more of it.
+    disconnect(d->model, nullptr, this, nullptr);
     if (d->filtered && d->filtered->isFiltered() && d->filtered->state() == Dataset::Browse)
         d->filtered->setFilter(nullptr);
     delete d;
@@ -476,7 +467,18 @@ void DataGrid::applyLayout()
 // footer sums see the rows the grid shows. Typing on narrows the rows already found.
 void DataGrid::applyFilter()
 {
-    Dataset *ds = dataset();
+    try {
+        applyFilterTo(dataset());
+    } catch (const DbError &e) {
+        // Filtering posts a pending edit first, which the database may refuse: the edit stays
+        // for correction and the rows stay as they were.
+        prompt().warning(e.reason(), systemCaption());
+    }
+}
+
+void DataGrid::applyFilterTo(Dataset *ds)
+{
+    // Tracking ends only once a filter is gone (clearing may fail on a pending edit).
     if (d->filtered && d->filtered != ds) {
         if (d->filtered->isFiltered())
             d->filtered->setFilter(nullptr);
@@ -487,10 +489,10 @@ void DataGrid::applyFilter()
         return;   // a closed dataset keeps its filter and applies it when it opens
     if (text.isEmpty()) {
         if (d->filtered == ds) {
-            d->filtered = nullptr;
-            d->filteredText.clear();
             if (ds->isFiltered())
                 ds->setFilter(nullptr);
+            d->filtered = nullptr;
+            d->filteredText.clear();
         }
         return;
     }

@@ -2,8 +2,9 @@
 // The data grid of the system (the DBGridEh... components of the windows): a table view over a
 // data source through the one dataset model, with the layout DisGrid builds from the field
 // registry, multi-line titles, row numbers, a tick box per row (the dataset's ticked rows), a
-// footer row of sums, a search panel that filters while typing, frozen columns, title-click
-// sorting (the dataset's client-side sort), owner-drawn cells and export of all rows.
+// footer row of sums, a search panel that filters the dataset while typing, frozen columns,
+// title-click sorting (the dataset's client-side sort), owner-drawn cells and export of the rows
+// shown.
 #include "kit/gridcolumn.h"
 #include "kit/tableexport.h"
 
@@ -103,6 +104,7 @@ private:
     Private *d;
     void applyLayout();
     void applyFilter();
+    void applyFilterTo(Dataset *ds);
     void markFooterColumns(const QStringList &fields);
     void syncCurrentFromDataset();
     void updateFrozenGeometry();

@@ -256,6 +256,27 @@ TEST(DataGrid, SearchMatchesTheTextTheCellsShow)
     EXPECT_EQ(f.grid.footerText(jjje), "256.00");
 }
 
+TEST(DataGrid, SearchFollowsTheDatasetSwappedInAndEndsWithTheGrid)
+{
+    GridFixture f;
+    f.grid.setSearchPanel(true);
+    f.grid.setSearchText("包装");
+    wage::Dataset other(f.db.conn(), "select * from f_jijm");
+    other.open();
+    f.source.setDataSet(&other);   // plug-ins swap the dataset behind the host's data source
+    EXPECT_EQ(f.ds.recordCount(), 4);
+    EXPECT_EQ(other.recordCount(), 2);
+
+    auto *grid = new wage::DataGrid;
+    wage::DataSource source(&f.ds);
+    grid->setDataSource(&source);
+    grid->setColumns(f.grid.columns());
+    grid->setSearchText("裁剪");
+    EXPECT_EQ(f.ds.recordCount(), 2);
+    delete grid;
+    EXPECT_EQ(f.ds.recordCount(), 4);
+}
+
 TEST(DataGrid, FooterSumsTheRegistrysFieldsInTheCellsFormat)
 {
     GridFixture f;
