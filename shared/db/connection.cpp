@@ -1,5 +1,6 @@
 #include "db/connection.h"
 
+#include "db/datasetrows.h"
 #include "db/sqldates.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqlrender.h"
@@ -500,6 +501,25 @@ QueryResult Connection::queryRows(const QString &sql, int maxRows, const SqlPara
     if (failed)
         d->fail(q.lastError(), sql, d->commandTimeout);
     return r;
+}
+
+QStringList Connection::queryEach(const QString &sql, const SqlParams &params,
+                                  const std::function<void(QVariantList &row)> &row)
+{
+    d->record(sql, this);
+    QSqlQuery q(d->db);
+    d->run(q, sql, params, d->commandTimeout);
+    QStringList names;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        names.append(rec.fieldName(i));
+    d->armTimeout(d->commandTimeout);
+    QString error;
+    const bool ok = readQueryRows(q, d->embedded ? d->handle : nullptr, int(names.size()), row, &error);
+    d->disarm();
+    if (!ok)
+        d->fail(error.isEmpty() ? q.lastError() : QSqlError(error, error), sql, d->commandTimeout);
+    return names;
 }
 
 QStringList Connection::columns(const QString &sql)

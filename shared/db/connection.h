@@ -13,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 struct sqlite3;
 
@@ -79,6 +80,11 @@ public:
     QueryResult query(const QString &sql, const SqlParams &params = {});
     // At most maxRows rows of a query (all when negative).
     QueryResult queryRows(const QString &sql, int maxRows, const SqlParams &params = {});
+    // Runs a query and hands its rows one at a time to `row` without keeping them (datasets
+    // reading many rows); the column names. On the embedded engine equal texts of a column
+    // share one string.
+    QStringList queryEach(const QString &sql, const SqlParams &params,
+                          const std::function<void(QVariantList &row)> &row);
     // Column names of a query's result without reading its rows.
     QStringList columns(const QString &sql);
 

@@ -1,5 +1,6 @@
 #include "db/dataset.h"
 
+#include "db/datasetorder.h"
 #include "db/datasetwriter.h"
 #include "db/datasource.h"
 #include "db/sqldates.h"
@@ -21,61 +22,9 @@ quint64 nextGeneration()
     return ++counter;
 }
 
-bool isNumber(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Double: case QMetaType::Float: case QMetaType::Bool: case QMetaType::Short:
-    case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
-        return true;
-    default:
-        return false;
-    }
-}
-
-QDateTime parseDateTime(const QVariant &v)
-{
-    if (v.isNull())
-        return {};
-    if (v.typeId() == QMetaType::QDateTime)
-        return v.toDateTime();
-    if (v.typeId() == QMetaType::QDate)
-        return v.toDate().startOfDay();
-    QString s = v.toString().trimmed();
-    if (s.isEmpty())
-        return {};
-    s.replace(QLatin1Char('T'), QLatin1Char(' '));
-    static const char *formats[] = {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm",
-                                    "yyyy-MM-dd", "yyyy/M/d H:mm:ss", "yyyy/M/d"};
-    for (const char *f : formats) {
-        const QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
-        if (dt.isValid())
-            return dt;
-    }
-    return {};
-}
-
-// Orders two values the way a grid sorts a column: NULL first, numbers by value, dates by time,
-// text without regard to case.
-int compareValues(const QVariant &a, const QVariant &b, FieldKind kind)
-{
-    const bool an = a.isNull(), bn = b.isNull();
-    if (an || bn)
-        return an == bn ? 0 : (an ? -1 : 1);
-    if ((isNumber(a) && isNumber(b)) || kind == FieldKind::Integer || kind == FieldKind::Float
-        || kind == FieldKind::Money) {
-        bool oka = false, okb = false;
-        const double x = a.toDouble(&oka), y = b.toDouble(&okb);
-        if (oka && okb)
-            return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    if (kind == FieldKind::DateTime || a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) {
-        const QDateTime x = parseDateTime(a), y = parseDateTime(b);
-        if (x.isValid() && y.isValid())
-            return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
-}
+using fieldorder::compareValues;
+using fieldorder::isNumber;
+using fieldorder::parseDateTime;
 
 FieldKind kindFromDeclared(const QString &declared)
 {
@@ -179,6 +128,13 @@ struct DatasetRecord {
     QVariantList values;
     QVariantList original;   // as the database holds them (empty for a record not yet posted)
     bool ticked = false;
+    bool hidden = false;     // filtered out
+};
+
+// A footer's sum of one field over the shown records, adjusted as values change.
+struct RunningSum {
+    bool valid = false;
+    long double total = 0;
 };
 
 struct DatasetFieldInfo {
@@ -203,7 +159,10 @@ struct Dataset::Private {
     quint64 nextId = 1;
     std::vector<std::unique_ptr<DatasetRecord>> store;
     QList<DatasetRecord *> order;     // read order (client rows appended where they were made)
-    QList<DatasetRecord *> view;      // display order
+    QList<DatasetRecord *> sorted;    // every record in display order
+    QList<DatasetRecord *> view;      // the records shown: sorted, less those the filter hides
+    RecordFilter filter;
+    mutable QVector<RunningSum> sums; // by field
     int current = -1;
     bool bof = true, eof = true;
     QVector<DatasetFieldInfo> fields;
@@ -271,19 +230,101 @@ struct Dataset::Private {
         return out;
     }
 
+    void rebuildView()
+    {
+        if (!filter) {
+            view = sorted;
+            return;
+        }
+        view.clear();
+        view.reserve(sorted.size());
+        for (DatasetRecord *r : std::as_const(sorted))
+            if (!r->hidden)
+                view.append(r);
+    }
+
+    // One key per value, computed once: the collator does not run for every comparison.
     void applySort()
     {
-        view = order;
-        if (sortKeys.isEmpty())
+        sorted = order;
+        const size_t width = size_t(sortKeys.size());
+        if (width > 0) {
+            const size_t n = size_t(order.size());
+            std::vector<fieldorder::SortKey> keys(n * width);
+            // Names, products and processes repeat: the collator runs once per distinct text.
+            QHash<QString, QByteArray> textKeys;
+            for (size_t i = 0; i < n; ++i)
+                for (size_t j = 0; j < width; ++j) {
+                    const int f = sortKeys[int(j)].first;
+                    const QVariant &v = order[qsizetype(i)]->values[f];
+                    fieldorder::SortKey &k = keys[i * width + j];
+                    if (v.typeId() == QMetaType::QString && fields[f].kind != FieldKind::DateTime
+                        && !fieldorder::isNumericKind(fields[f].kind)) {
+                        const QString &text = *static_cast<const QString *>(v.constData());
+                        auto it = textKeys.constFind(text);
+                        if (it == textKeys.constEnd())
+                            it = textKeys.insert(text, fieldorder::sortKey(v, fields[f].kind).bytes);
+                        k.cls = 3;
+                        k.bytes = it.value();
+                    } else {
+                        k = fieldorder::sortKey(v, fields[f].kind);
+                    }
+                }
+            std::vector<int> index(n);
+            for (size_t i = 0; i < n; ++i)
+                index[i] = int(i);
+            std::stable_sort(index.begin(), index.end(), [&](int a, int b) {
+                for (size_t j = 0; j < width; ++j) {
+                    const int c = fieldorder::compareKeys(keys[size_t(a) * width + j], keys[size_t(b) * width + j]);
+                    if (c != 0)
+                        return sortKeys[int(j)].second ? c > 0 : c < 0;
+                }
+                return false;
+            });
+            for (size_t i = 0; i < n; ++i)
+                sorted[qsizetype(i)] = order[index[i]];
+        }
+        rebuildView();
+    }
+
+    void applyFilterTo(const QList<DatasetRecord *> &records)
+    {
+        for (DatasetRecord *r : records)
+            r->hidden = filter && !filter(r->values);
+    }
+
+    // --- running sums of the shown records
+    void invalidateSums()
+    {
+        for (RunningSum &s : sums)
+            s.valid = false;
+    }
+
+    void adjustSum(int field, const QVariant &before, const QVariant &after)
+    {
+        if (field < 0 || field >= sums.size() || !sums[field].valid)
             return;
-        std::stable_sort(view.begin(), view.end(), [this](const DatasetRecord *a, const DatasetRecord *b) {
-            for (const auto &k : sortKeys) {
-                const int c = compareValues(a->values[k.first], b->values[k.first], fields[k.first].kind);
-                if (c != 0)
-                    return k.second ? c > 0 : c < 0;
-            }
-            return false;
-        });
+        double x = 0;
+        if (fieldorder::summandOf(before, &x))
+            sums[field].total -= x;
+        if (fieldorder::summandOf(after, &x))
+            sums[field].total += x;
+    }
+
+    void adjustSums(const QVariantList &before, const QVariantList &after)
+    {
+        for (int f = 0; f < sums.size(); ++f)
+            if (sums[f].valid)
+                adjustSum(f, before.value(f), after.value(f));
+    }
+
+    void addToSums(const QVariantList &values, int sign)
+    {
+        for (int f = 0; f < sums.size(); ++f) {
+            double x = 0;
+            if (sums[f].valid && fieldorder::summandOf(values.value(f), &x))
+                sums[f].total += sign * x;
+        }
     }
 
     void parseSort()
@@ -352,6 +393,7 @@ struct Dataset::Private {
     void removeFromLists(DatasetRecord *r)
     {
         view.removeOne(r);
+        sorted.removeOne(r);
         order.removeOne(r);
         for (auto it = store.begin(); it != store.end(); ++it)
             if (it->get() == r) {
@@ -363,10 +405,52 @@ struct Dataset::Private {
     void clearRows()
     {
         view.clear();
+        sorted.clear();
         order.clear();
         store.clear();
+        sums.clear();
         current = -1;
         bof = eof = true;
+    }
+
+    // The shown records changed: the current record stays when it is still shown.
+    void refiltered()
+    {
+        DatasetRecord *cur = currentRecord();
+        rebuildView();
+        invalidateSums();
+        current = cur && !cur->hidden ? int(view.indexOf(cur)) : (view.isEmpty() ? -1 : 0);
+        bof = current <= 0;
+        eof = view.isEmpty();
+        if (viewsLive())
+            emit q->rowsReset();
+        emit q->afterScroll();
+        emit q->dataChanged();
+    }
+
+    void resetDirty()
+    {
+        dirty.resize(fields.size());   // no new allocation per edit
+        dirty.fill(false);
+    }
+
+    // Field setters by index (no name lookup on every value of a record-by-record run).
+    void setValueAt(int i, const QVariant &value)
+    {
+        if (state == Browse)
+            q->edit();
+        if (state != Edit && state != Insert)
+            throw DbError(QStringLiteral("数据集不在编辑状态"), commandText);
+        DatasetRecord *r = currentRecord();
+        if (!r)
+            return;
+        QVariant converted = convertForField(i, value);
+        adjustSum(i, r->values[i], converted);
+        r->values[i] = std::move(converted);
+        dirty[i] = true;
+        if (viewsLive())
+            emit q->rowChanged(current);
+        emit q->dataChanged();
     }
 
     void onMasterMoved()
@@ -463,7 +547,7 @@ void Field::setValue(const QVariant &value) const
 {
     if (!isValid())
         throw DbError(QStringLiteral("无效的字段"), QString());
-    m_dataset->setValue(name(), value);
+    m_dataset->d->setValueAt(m_index, value);
 }
 
 void Field::clear() const { setValue(QVariant()); }
@@ -573,36 +657,40 @@ void Dataset::open()
         return;
     if (!d->connection)
         throw DbError(QStringLiteral("数据集没有数据库连接"), d->commandText);
-    const QueryResult result = d->connection->query(d->commandText, d->bindParams());
+    // Rows become records as they are read: no second copy of the result is ever held.
+    std::vector<std::unique_ptr<DatasetRecord>> store;
+    QList<DatasetRecord *> order;
+    quint64 nextId = d->nextId;
+    const QStringList columns = d->connection->queryEach(d->commandText, d->bindParams(), [&](QVariantList &row) {
+        auto r = std::make_unique<DatasetRecord>();
+        r->id = nextId++;
+        r->values = std::move(row);
+        r->original = r->values;   // shared until the record is edited
+        order.append(r.get());
+        store.push_back(std::move(r));
+    });
 
     d->clearRows();
+    d->nextId = nextId;
     d->generation = nextGeneration();
     d->fields.clear();
     d->fieldByLower.clear();
-    for (int i = 0; i < result.columns.size(); ++i) {
+    for (int i = 0; i < columns.size(); ++i) {
         DatasetFieldInfo f;
-        f.name = result.columns[i];
+        f.name = columns[i];
         d->fields.append(f);
         if (!d->fieldByLower.contains(f.name.toLower()))
             d->fieldByLower.insert(f.name.toLower(), i);
     }
     // Describe the base table: which fields are written back, their declared kinds, the key.
     const QString table = baseTable();
-    d->writer.describe(d->connection, table, result.columns, d->keyFieldsSet);
+    d->writer.describe(d->connection, table, columns, d->keyFieldsSet);
     for (int i = 0; i < d->fields.size(); ++i) {
         d->fields[i].baseColumn = d->writer.baseColumnOfField(i);
         d->fields[i].kind = kindFromDeclared(d->writer.declaredType(i));
     }
-    d->store.reserve(size_t(result.rows.size()));
-    d->order.reserve(result.rows.size());
-    for (const QVariantList &row : result.rows) {
-        auto r = std::make_unique<DatasetRecord>();
-        r->id = d->nextId++;
-        r->values = row;
-        r->original = row;
-        d->order.append(r.get());
-        d->store.push_back(std::move(r));
-    }
+    d->store = std::move(store);
+    d->order = std::move(order);
     // Fields outside the base table take their kind from the first value present.
     for (int i = 0; i < d->fields.size(); ++i) {
         if (d->fields[i].kind != FieldKind::Unknown)
@@ -622,6 +710,8 @@ void Dataset::open()
         d->sort.clear();
         d->sortKeys.clear();
     }
+    d->sums = QVector<RunningSum>(d->fields.size());
+    d->applyFilterTo(d->order);
     d->applySort();
     d->current = d->view.isEmpty() ? -1 : 0;
     d->bof = true;
@@ -775,22 +865,7 @@ QVariant Dataset::value(const QString &name) const
     return r ? r->values[i] : QVariant();
 }
 
-void Dataset::setValue(const QString &name, const QVariant &value)
-{
-    const int i = d->fieldOrThrow(name);
-    if (d->state == Browse)
-        edit();
-    if (d->state != Edit && d->state != Insert)
-        throw DbError(QStringLiteral("数据集不在编辑状态"), d->commandText);
-    DatasetRecord *r = d->currentRecord();
-    if (!r)
-        return;
-    r->values[i] = d->convertForField(i, value);
-    d->dirty[i] = true;
-    if (d->viewsLive())
-        emit rowChanged(d->current);
-    emit dataChanged();
-}
+void Dataset::setValue(const QString &name, const QVariant &value) { d->setValueAt(d->fieldOrThrow(name), value); }
 
 QVariant Dataset::value(int row, int column) const
 {
@@ -829,7 +904,7 @@ void Dataset::edit()
         return;
     }
     d->backup = d->currentRecord()->values;
-    d->dirty = QVector<bool>(d->fields.size(), false);
+    d->resetDirty();
     d->setState(Edit);
 }
 
@@ -859,16 +934,18 @@ void Dataset::startNewRecord(bool beforeCurrent)
         at = d->current < 0 ? 0 : d->current;
         DatasetRecord *before = d->view.value(at, nullptr);
         d->view.insert(at, r.get());
+        d->sorted.insert(before ? d->sorted.indexOf(before) : d->sorted.size(), r.get());
         d->order.insert(before ? d->order.indexOf(before) : d->order.size(), r.get());
     } else {
         d->order.append(r.get());
+        d->sorted.append(r.get());
         d->view.append(r.get());
         at = d->view.size() - 1;
     }
     d->store.push_back(std::move(r));
     d->current = at;
     d->bof = d->eof = false;
-    d->dirty = QVector<bool>(d->fields.size(), false);
+    d->resetDirty();
     if (d->viewsLive())
         emit rowInserted(at);
     d->setState(Insert);
@@ -887,22 +964,24 @@ void Dataset::post()
         return;
     int affected = 1;
     if (d->state == Insert) {
-        QVariantList written = r->values;
+        const QVariantList entered = r->values;
         d->writer.insertRow(r->values, d->dirty);
         r->original = r->values;
-        Q_UNUSED(written);
+        d->adjustSums(entered, r->values);   // identity and defaults as the database stored them
     } else if (std::find(d->dirty.begin(), d->dirty.end(), true) != d->dirty.end()) {
         affected = d->writer.updateRow(r->original, r->values, d->dirty);
         const QVariantList oldOriginal = r->original;
         r->original = r->values;
         // A keyless table changed every identical row in the database; show the same here.
         if (affected > 1 && !d->writer.hasKey()) {
-            for (DatasetRecord *other : std::as_const(d->view)) {
+            for (DatasetRecord *other : std::as_const(d->order)) {
                 if (other == r || other->original != oldOriginal)
                     continue;
+                if (!other->hidden)
+                    d->adjustSums(other->values, r->values);
                 other->values = r->values;
                 other->original = r->values;
-                if (d->viewsLive())
+                if (d->viewsLive() && !other->hidden)
                     emit rowChanged(d->view.indexOf(other));
             }
         }
@@ -923,6 +1002,7 @@ void Dataset::cancel()
     DatasetRecord *r = d->currentRecord();
     if (d->state == Insert && r) {
         const int row = d->current;
+        d->addToSums(r->values, -1);
         d->removeFromLists(r);
         if (d->current >= d->view.size())
             d->current = d->view.size() - 1;
@@ -932,8 +1012,10 @@ void Dataset::cancel()
         d->setState(Browse);
         emit afterScroll();
     } else {
-        if (r && !d->backup.isEmpty())
+        if (r && !d->backup.isEmpty()) {
+            d->adjustSums(r->values, d->backup);
             r->values = d->backup;
+        }
         d->dirty.clear();
         d->backup.clear();
         d->setState(Browse);
@@ -962,15 +1044,18 @@ int Dataset::remove()
     const QVariantList oldOriginal = r->original;
     QList<DatasetRecord *> gone{r};
     if (deleted > 1 && !d->writer.hasKey()) {
-        for (DatasetRecord *other : std::as_const(d->view))
+        for (DatasetRecord *other : std::as_const(d->order))
             if (other != r && other->original == oldOriginal && gone.size() < deleted)
                 gone.append(other);
     }
     const int row = d->current;
     for (DatasetRecord *g : gone) {
-        const int at = d->view.indexOf(g);
+        const bool shown = !g->hidden;
+        const int at = shown ? int(d->view.indexOf(g)) : -1;
+        if (shown)
+            d->addToSums(g->values, -1);
         d->removeFromLists(g);
-        if (d->viewsLive())
+        if (d->viewsLive() && shown)
             emit rowRemoved(at);
     }
     d->current = std::min(row, int(d->view.size()) - 1);
@@ -1130,6 +1215,49 @@ void Dataset::setSort(const QString &sort)
 }
 
 QString Dataset::sort() const { return d->sort; }
+
+void Dataset::setFilter(RecordFilter filter)
+{
+    if (d->state != Inactive)
+        checkBrowseMode();
+    d->filter = std::move(filter);
+    if (d->state == Inactive)
+        return;
+    d->applyFilterTo(d->order);
+    d->refiltered();
+}
+
+void Dataset::narrowFilter(RecordFilter filter)
+{
+    if (d->state != Inactive)
+        checkBrowseMode();
+    d->filter = std::move(filter);
+    if (d->state == Inactive)
+        return;
+    if (d->filter)
+        d->applyFilterTo(d->view);
+    else
+        d->applyFilterTo(d->order);
+    d->refiltered();
+}
+
+bool Dataset::isFiltered() const { return bool(d->filter); }
+
+double Dataset::fieldSum(int field) const
+{
+    if (field < 0 || field >= d->sums.size())
+        return 0;
+    RunningSum &s = d->sums[field];
+    if (!s.valid) {
+        s.total = 0;
+        double x = 0;
+        for (const DatasetRecord *r : std::as_const(d->view))
+            if (fieldorder::summandOf(r->values[field], &x))
+                s.total += x;
+        s.valid = true;
+    }
+    return double(s.total);
+}
 
 void Dataset::disableControls() { ++d->disableCount; }
 

@@ -9,7 +9,9 @@
 // rows the database deleted.
 //
 // Rows are addressed in display order (the order of the client-side sort), 0-based; recNo() is
-// 1-based like the record number of the grids.
+// 1-based like the record number of the grids. A client-side filter (the grids' search panel)
+// leaves only the records it accepts: the record count, the walks, the rows of the views, the
+// ticked rows and the running sums all see exactly those.
 #include "db/connection.h"
 
 #include <QDateTime>
@@ -17,6 +19,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 namespace wage {
@@ -81,6 +84,9 @@ class Dataset : public QObject {
 public:
     enum State { Inactive, Browse, Edit, Insert };
     Q_ENUM(State)
+
+    // Accepts a record by its values (in field order).
+    using RecordFilter = std::function<bool(const QVariantList &values)>;
 
     explicit Dataset(QObject *parent = nullptr);
     Dataset(Connection *connection, const QString &commandText, QObject *parent = nullptr);
@@ -170,6 +176,21 @@ public:
     // --- client-side sort: "field", "field DESC", "a,b DESC"; empty restores the read order
     void setSort(const QString &sort);
     QString sort() const;
+
+    // --- client-side filter. Posts a pending edit first. The filter stays through sorting and
+    // reopening until it is cleared (a null filter). Records are tested when the filter is set
+    // and when the dataset opens; a record edited or added afterwards stays shown, so that a walk
+    // that edits the shown records sees each of them once.
+    void setFilter(RecordFilter filter);
+    // Like setFilter, but tests only the records shown now: for a filter that accepts nothing
+    // the current one hides (a search text that grew longer).
+    void narrowFilter(RecordFilter filter);
+    bool isFiltered() const;
+
+    // --- the sum of a numeric field over the shown records (NULL and non-numbers count 0). The
+    // first call for a field adds up its values; afterwards edits, posts, cancels, new and deleted
+    // records adjust it, so record-by-record runs do not add up all rows again.
+    double fieldSum(int field) const;
 
     // --- attached views: while disabled, views are not updated; enable resets them
     void disableControls();

@@ -148,7 +148,12 @@ QString DatasetModel::fieldName(int column) const
 {
     if (!d->dataset || column < 0 || column >= d->fieldOfColumn.size())
         return {};
-    return d->dataset->fieldNames().value(d->fieldOfColumn[column]);
+    return d->dataset->field(d->fieldOfColumn[column]).name();
+}
+
+int DatasetModel::fieldIndexOfColumn(int column) const
+{
+    return d->dataset && column >= 0 && column < d->fieldOfColumn.size() ? d->fieldOfColumn[column] : -1;
 }
 
 int DatasetModel::columnOfField(const QString &name) const
@@ -251,6 +256,15 @@ QString DatasetModel::displayText(const QVariant &value, FieldKind kind)
         return {};
     if (value.typeId() == QMetaType::QByteArray)
         return kind == FieldKind::Blob ? QStringLiteral("(BLOB)") : QString::fromUtf8(value.toByteArray());
+    if (kind == FieldKind::DateTime && value.typeId() == QMetaType::QString) {
+        // The embedded engine's stored forms, shown without parsing them (painting and the
+        // search panel ask for many of these).
+        const QString s = value.toString();
+        if (s.size() == 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-'))
+            return s;
+        if (s.size() == 19 && s.at(4) == QLatin1Char('-') && s.at(10) == QLatin1Char(' ') && s.at(13) == QLatin1Char(':'))
+            return s.endsWith(QLatin1String(" 00:00:00")) ? s.left(10) : s;
+    }
     if (kind == FieldKind::DateTime || value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate) {
         QDateTime dt;
         if (value.typeId() == QMetaType::QDateTime)
@@ -321,7 +335,7 @@ bool DatasetModel::setData(const QModelIndex &index, const QVariant &value, int 
     if (d->dataset->currentRow() != index.row())
         d->dataset->moveTo(index.row());
     try {
-        d->dataset->setValue(d->dataset->fieldNames().value(f), value);
+        d->dataset->setValue(d->dataset->field(f).name(), value);
         if (d->postImmediately)
             d->dataset->post();
     } catch (const DbError &e) {

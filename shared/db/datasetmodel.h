@@ -31,6 +31,7 @@ public:
     QStringList columns() const;
     QString fieldName(int column) const;
     int columnOfField(const QString &fieldName) const;   // -1 when not shown
+    int fieldIndexOfColumn(int column) const;            // the dataset's field index; -1 when none
     // Header caption of a field (default: the dataset's display label, i.e. the field name).
     void setHeaderCaption(const QString &fieldName, const QString &caption);
     QString headerCaption(const QString &fieldName) const;

@@ -8,8 +8,56 @@
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sqlite3.h>
 
 namespace wage {
+
+namespace {
+
+// The embedded engine's statement behind a prepared query. The query keeps owning it (the
+// driver finalizes it when the connection closes); posting binds and steps it directly, which
+// saves the driver's per-value conversions on every post.
+sqlite3_stmt *statementOf(const QSqlQuery &q)
+{
+    const QSqlResult *r = q.result();
+    if (!r)
+        return nullptr;
+    const QVariant h = r->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3_stmt *const *>(h.constData());
+}
+
+// As the driver binds: integers, doubles, blobs, NULL, and everything else as text.
+int bindValue(sqlite3_stmt *stmt, int index, const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return sqlite3_bind_null(stmt, index);
+    switch (v.typeId()) {
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        return sqlite3_bind_blob(stmt, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::Bool: case QMetaType::Int: case QMetaType::Short: case QMetaType::UShort:
+    case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar:
+        return sqlite3_bind_int(stmt, index, v.toInt());
+    case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong: case QMetaType::Long:
+    case QMetaType::ULong:
+        return sqlite3_bind_int64(stmt, index, v.toLongLong());
+    case QMetaType::Double: case QMetaType::Float:
+        return sqlite3_bind_double(stmt, index, v.toDouble());
+    case QMetaType::QTime:
+        return bindValue(stmt, index, v.toTime().toString(QStringLiteral("hh:mm:ss.zzz")));
+    default: {
+        const QByteArray text = v.toString().toUtf8();
+        return sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+} // namespace
 
 DatasetWriter::DatasetWriter() = default;
 DatasetWriter::~DatasetWriter() = default;
@@ -17,6 +65,7 @@ DatasetWriter::~DatasetWriter() = default;
 void DatasetWriter::reset()
 {
     m_statements.clear();
+    m_handle = nullptr;
     m_shapes.clear();
     m_locating.clear();
     m_signature.clear();
@@ -31,6 +80,7 @@ void DatasetWriter::finish()
 {
     // A closed dataset holds no statement of the connection, which may then close freely.
     m_statements.clear();
+    m_handle = nullptr;
 }
 
 QString DatasetWriter::declaredType(int field) const
@@ -229,10 +279,15 @@ QString DatasetWriter::whereText(const QVariantList &original) const
 QSqlQuery &DatasetWriter::prepared(const QString &sql)
 {
     // A connection closed and opened again has a new driver; statements of the old one are dead.
-    const QSqlDriver *driver = m_connection->database().driver();
-    if (driver != m_driver) {
-        m_statements.clear();
-        m_driver = driver;
+    // On the embedded engine its handle tells the same for less.
+    sqlite3 *handle = m_embedded ? m_connection->sqliteHandle() : nullptr;
+    if (!handle || handle != m_handle) {
+        const QSqlDriver *driver = m_connection->database().driver();
+        if (driver != m_driver) {
+            m_statements.clear();
+            m_driver = driver;
+        }
+        m_handle = handle;
     }
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
@@ -255,9 +310,30 @@ int DatasetWriter::run(const QString &sql, const QVariantList &binds, QVariant *
     if (!m_connection || !m_connection->isOpen())
         throw DbError(QStringLiteral("数据库未打开"), sql);
     QSqlQuery &q = prepared(sql);
+    emit m_connection->statementRun(sql);
+    if (sqlite3_stmt *stmt = m_embedded ? statementOf(q) : nullptr) {
+        sqlite3 *db = sqlite3_db_handle(stmt);
+        sqlite3_reset(stmt);
+        int rc = SQLITE_OK;
+        for (int i = 0; i < binds.size() && rc == SQLITE_OK; ++i)
+            rc = bindValue(stmt, i + 1, binds[i]);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            const QString text = QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+            throw DbError(QStringLiteral("数据库错误：%1").arg(text.trimmed()), sql);
+        }
+        const int affected = sqlite3_changes(db);
+        if (insertId)
+            *insertId = QVariant(qlonglong(sqlite3_last_insert_rowid(db)));
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        return affected;
+    }
     for (int i = 0; i < binds.size(); ++i)
         q.bindValue(i, binds[i]);
-    emit m_connection->statementRun(sql);
     if (!q.exec()) {
         const QSqlError e = q.lastError();
         const QString text = e.databaseText().trimmed().isEmpty() ? e.text() : e.databaseText();
@@ -346,6 +422,7 @@ int DatasetWriter::updateRow(const QVariantList &original, const QVariantList &v
     shape.reserve(dirty.size() + m_fieldColumn.size() + 1);
     shape.append('U');
     QVariantList binds;
+    binds.reserve(dirty.size() + m_locating.size());
     bool anyDirty = false, anySet = false;
     for (int f = 0; f < dirty.size(); ++f) {
         const int c = m_fieldColumn.value(f, -1);

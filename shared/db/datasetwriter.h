@@ -12,6 +12,8 @@
 #include <QVector>
 #include <memory>
 
+struct sqlite3;
+
 namespace wage {
 
 class DatasetWriter {
@@ -72,6 +74,7 @@ private:
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
     QHash<QByteArray, QString> m_shapes;   // statement text by shape
     const QSqlDriver *m_driver = nullptr;
+    sqlite3 *m_handle = nullptr;   // the embedded connection the statements belong to
 };
 
 } // namespace wage

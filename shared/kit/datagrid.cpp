@@ -1,11 +1,13 @@
 #include "kit/datagrid.h"
 
 #include "core/handlerguard.h"
+#include "core/prompt.h"
 #include "db/datasetmodel.h"
 #include "db/datasource.h"
 #include "kit/griddelegate.h"
 #include "kit/gridfooter.h"
 #include "kit/gridmodel.h"
+#include "kit/gridsearch.h"
 
 #include <QEvent>
 #include <cmath>
@@ -31,8 +33,12 @@ struct DataGrid::Private {
     int frozenCols = 0;
     bool titleSort = true;
     bool footerOn = false;
+    bool footerChosen = false;      // footer fields given by the owner or the registry
     QStringList footerFields;
-    QVector<double> sums;
+    // What the dataset's filter was last made from; the search runs again only when one changes.
+    QPointer<Dataset> filtered;
+    QString filteredText;
+    QList<SearchColumn> filteredColumns;
     int sortColumn = -1;
     bool sortAscending = true;
     bool syncing = false;
@@ -169,16 +175,21 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent), d(new Private)
             });
     connect(d->model, &QAbstractItemModel::modelReset, this, [this] {
         applyLayout();
-        applyFilter();
+        applyFilter();   // another dataset, or the same one reopened with other fields
         syncCurrentFromDataset();
     });
-    // A new record: only its own row is filtered (the footer follows from contentChanged).
-    connect(d->model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) { filterRows(first, last); });
     connect(d->model, &GridModel::contentChanged, this, [this] { refreshFooter(); });
 }
 
-DataGrid::~DataGrid() { delete d; }
+DataGrid::~DataGrid()
+{
+    // The dataset outlives its grids: it shows every record again (unless an edit is pending,
+    // which only its owner may post). The grid hears nothing more of it.
+    disconnect(d->model, nullptr, this, nullptr);
+    if (d->filtered && d->filtered->isFiltered() && d->filtered->state() == Dataset::Browse)
+        d->filtered->setFilter(nullptr);
+    delete d;
+}
 
 void DataGrid::setDataSource(DataSource *source)
 {
@@ -202,7 +213,10 @@ void DataGrid::setColumns(const QList<GridColumn> &columns)
 {
     d->model->setColumns(columns);
     d->sortColumn = -1;
+    if (d->footerChosen)
+        markFooterColumns(d->footerFields);
     applyLayout();
+    applyFilter();
 }
 
 QList<GridColumn> DataGrid::columns() const { return d->model->columns(); }
@@ -250,6 +264,7 @@ void DataGrid::setColumnVisible(int index, bool visible)
         return;
     d->model->columnRef(index).visible = visible;
     applyLayout();
+    applyFilter();
 }
 
 bool DataGrid::isColumnVisible(int index) const
@@ -291,7 +306,7 @@ void DataGrid::setSearchPanel(bool on)
 bool DataGrid::hasSearchPanel() const { return !d->searchBar->isHidden(); }
 void DataGrid::setSearchText(const QString &text) { d->search->setText(text); }
 QString DataGrid::searchText() const { return d->search->text(); }
-bool DataGrid::isRowShown(int row) const { return !d->view->isRowHidden(row); }
+bool DataGrid::isRowShown(int row) const { return row >= 0 && row < d->model->rowCount(); }
 
 void DataGrid::setFrozenCols(int count)
 {
@@ -327,55 +342,70 @@ QString DataGrid::sortText() const { return dataset() ? dataset()->sort() : QStr
 void DataGrid::setFooterSums(bool on, const QStringList &fields)
 {
     d->footerOn = on;
-    d->footerFields = fields;
-    QList<GridColumn> cols = d->model->columns();
-    for (int i = 0; i < cols.size(); ++i) {
-        GridColumn &c = d->model->columnRef(i);
-        c.footerSum = on && !c.fieldName.isEmpty()
-            && (fields.isEmpty() ? c.numeric : fields.contains(c.fieldName, Qt::CaseInsensitive));
+    if (!fields.isEmpty()) {
+        d->footerChosen = true;
+        d->footerFields = fields;
+        markFooterColumns(fields);
+    } else if (on && !d->footerChosen) {
+        // Nobody chose: the numeric columns, less the record's key (a record number has no total).
+        const QStringList keys = dataset() && dataset()->isActive() ? dataset()->keyFields() : QStringList();
+        for (int i = 0; i < columnCount(); ++i) {
+            GridColumn &c = d->model->columnRef(i);
+            c.footerSum = c.numeric && !c.fieldName.isEmpty() && !keys.contains(c.fieldName, Qt::CaseInsensitive);
+        }
     }
     d->footer->setVisible(on);
     refreshFooter();
 }
 
+void DataGrid::setFooterFields(const QStringList &fields)
+{
+    d->footerChosen = true;
+    d->footerFields = fields;
+    markFooterColumns(fields);
+    refreshFooter();
+}
+
+QStringList DataGrid::footerFields() const
+{
+    QStringList out;
+    for (const GridColumn &c : d->model->columns())
+        if (c.footerSum)
+            out << c.fieldName;
+    return out;
+}
+
+void DataGrid::markFooterColumns(const QStringList &fields)
+{
+    for (int i = 0; i < columnCount(); ++i) {
+        GridColumn &c = d->model->columnRef(i);
+        c.footerSum = !c.fieldName.isEmpty() && fields.contains(c.fieldName, Qt::CaseInsensitive);
+    }
+}
+
 bool DataGrid::footerSums() const { return d->footerOn; }
 
+// The dataset keeps the sums as values change; this only formats them, as the cells are.
 void DataGrid::refreshFooter()
 {
-    const int n = columnCount();
-    d->sums = QVector<double>(n, 0.0);
-    if (!d->footerOn)
+    if (!d->footerOn) {
+        d->footer->setTexts({});
         return;
-    Dataset *ds = dataset();
+    }
     QStringList texts(d->model->columnCount());
+    Dataset *ds = dataset();
     if (ds && ds->isActive()) {
-        const int rows = ds->recordCount();
-        for (int c = 0; c < n; ++c) {
-            const GridColumn &col = d->model->columns().at(c);
-            if (!col.footerSum)
+        const QList<GridColumn> &cols = d->model->columns();
+        for (int c = 0; c < cols.size(); ++c) {
+            if (!cols.at(c).footerSum)
                 continue;
-            const int fi = ds->fieldIndex(col.fieldName);
+            const int fi = ds->fieldIndex(cols.at(c).fieldName);
             if (fi < 0)
                 continue;
-            double sum = 0;
-            bool fractional = false;
-            for (int r = 0; r < rows; ++r) {
-                if (d->view->isRowHidden(r))
-                    continue;
-                const QVariant v = ds->value(r, fi);
-                if (v.isNull())
-                    continue;
-                bool ok = false;
-                const double x = v.toString().toDouble(&ok);
-                if (!ok)
-                    continue;
-                sum += x;
-                if (x != std::floor(x))
-                    fractional = true;
-            }
-            d->sums[c] = sum;
-            const bool money = ds->fieldKind(fi) == FieldKind::Money || ds->fieldKind(fi) == FieldKind::Float || fractional;
-            texts[d->model->viewColumn(c)] = money ? QString::number(sum, 'f', 2) : QString::number(sum, 'f', 0);
+            double sum = ds->fieldSum(fi);
+            if (std::fabs(sum) < 1e-9)
+                sum = 0;   // no "-0.00" from sums that went up and down
+            texts[d->model->viewColumn(c)] = GridModel::displayText(sum, ds->fieldKind(fi));
         }
     }
     d->footer->setTexts(texts);
@@ -386,7 +416,14 @@ QString DataGrid::footerText(int index) const
     return d->footer->texts().value(d->model->viewColumn(index));
 }
 
-double DataGrid::footerSum(int index) const { return d->sums.value(index); }
+double DataGrid::footerSum(int index) const
+{
+    Dataset *ds = dataset();
+    if (!d->footerOn || !ds || !ds->isActive() || index < 0 || index >= columnCount() || !column(index).footerSum)
+        return 0;
+    const int fi = ds->fieldIndex(column(index).fieldName);
+    return fi < 0 ? 0 : ds->fieldSum(fi);
+}
 
 void DataGrid::setCellStyleHook(CellStyleHook hook)
 {
@@ -459,23 +496,66 @@ void DataGrid::applyLayout()
     refreshFooter();
 }
 
+// The search panel filters the dataset itself, so that the record count, walks, exports and
+// footer sums see the rows the grid shows. Typing on narrows the rows already found.
 void DataGrid::applyFilter()
 {
-    filterRows(0, d->model->rowCount() - 1);
-    refreshFooter();
+    try {
+        applyFilterTo(dataset());
+    } catch (const DbError &e) {
+        // Filtering posts a pending edit first, which the database may refuse: the edit stays
+        // for correction and the rows stay as they were.
+        prompt().warning(e.reason(), systemCaption());
+    }
 }
 
-void DataGrid::filterRows(int first, int last)
+void DataGrid::applyFilterTo(Dataset *ds)
 {
+    // Tracking ends only once a filter is gone (clearing may fail on a pending edit).
+    if (d->filtered && d->filtered != ds) {
+        if (d->filtered->isFiltered())
+            d->filtered->setFilter(nullptr);
+        d->filtered = nullptr;
+    }
     const QString text = d->search->text().trimmed();
-    const int cols = columnCount();
-    for (int r = first; r <= last; ++r) {
-        bool shown = text.isEmpty();
-        for (int c = 0; c < cols && !shown; ++c)
-            if (column(c).visible && d->model->cellText(r, c).contains(text, Qt::CaseInsensitive))
-                shown = true;
-        d->view->setRowHidden(r, !shown);
-        d->frozen->setRowHidden(r, !shown);
+    if (!ds || !ds->isActive())
+        return;   // a closed dataset keeps its filter and applies it when it opens
+    if (text.isEmpty()) {
+        if (d->filtered == ds) {
+            if (ds->isFiltered())
+                ds->setFilter(nullptr);
+            d->filtered = nullptr;
+            d->filteredText.clear();
+        }
+        return;
+    }
+    QList<SearchColumn> cols;
+    for (const GridColumn &c : d->model->columns()) {
+        const int fi = c.visible && !c.fieldName.isEmpty() ? ds->fieldIndex(c.fieldName) : -1;
+        if (fi >= 0)
+            cols << SearchColumn{fi, ds->fieldKind(fi)};
+    }
+    if (d->filtered == ds && d->filteredText == text && d->filteredColumns == cols && ds->isFiltered())
+        return;
+    const bool narrowing = d->filtered == ds && d->filteredColumns == cols && ds->isFiltered()
+        && !d->filteredText.isEmpty() && text.contains(d->filteredText, Qt::CaseInsensitive);
+    // Noted before filtering: the reset that filtering sends comes back here.
+    const QPointer<Dataset> before = d->filtered;
+    const QString beforeText = d->filteredText;
+    const QList<SearchColumn> beforeCols = d->filteredColumns;
+    d->filtered = ds;
+    d->filteredText = text;
+    d->filteredColumns = cols;
+    try {
+        if (narrowing)
+            ds->narrowFilter(searchFilter(text, cols));
+        else
+            ds->setFilter(searchFilter(text, cols));
+    } catch (...) {
+        d->filtered = before;
+        d->filteredText = beforeText;
+        d->filteredColumns = beforeCols;
+        throw;
     }
 }
 

@@ -2,8 +2,9 @@
 // The data grid of the system (the DBGridEh... components of the windows): a table view over a
 // data source through the one dataset model, with the layout DisGrid builds from the field
 // registry, multi-line titles, row numbers, a tick box per row (the dataset's ticked rows), a
-// footer row of sums, a search panel that filters while typing, frozen columns, title-click
-// sorting (the dataset's client-side sort), owner-drawn cells and export of all rows.
+// footer row of sums, a search panel that filters the dataset while typing, frozen columns,
+// title-click sorting (the dataset's client-side sort), owner-drawn cells and export of the rows
+// shown.
 #include "kit/gridcolumn.h"
 #include "kit/tableexport.h"
 
@@ -55,7 +56,9 @@ public:
     bool hasSearchPanel() const;
     void setSearchText(const QString &text);
     QString searchText() const;
-    bool isRowShown(int row) const;       // not filtered out by the search text
+    // The search text filters the grid's dataset: hidden records leave its record count, walks,
+    // exports and footer sums; clearing the text brings them back.
+    bool isRowShown(int row) const;       // a row of the grid (every row shown is one)
     void setFrozenCols(int count);
     int frozenCols() const;
     void setTitleSort(bool on);           // title clicks sort (default on)
@@ -63,9 +66,12 @@ public:
     void titleClick(int index);
     QString sortText() const;
 
-    // --- footer of sums
-    // Footer on: every numeric column sums, unless fields are chosen.
+    // --- footer of sums, over the rows shown, formatted as the column's cells
+    // Footer on or off; `fields` chooses the columns that sum. Without a choice (here, by
+    // setFooterFields or by DisGrid from the registry) the numeric columns sum, less the key.
     void setFooterSums(bool on, const QStringList &fields = {});
+    void setFooterFields(const QStringList &fields);
+    QStringList footerFields() const;
     bool footerSums() const;
     void refreshFooter();
     QString footerText(int index) const;
@@ -75,7 +81,7 @@ public:
     void setCellStyleHook(CellStyleHook hook);
     void setProgressHook(int index, ProgressHook hook);
 
-    // --- export: visible columns with their titles, all rows in display order
+    // --- export: visible columns with their titles, the rows shown in display order
     TextTable toTextTable() const;
     bool exportTo(const QString &path, ExportFormat format) const;
 
@@ -99,7 +105,8 @@ private:
     void applyLayout();
     void applyFilter();
     QString errorCaption() const;
-    void filterRows(int first, int last);
+    void applyFilterTo(Dataset *ds);
+    void markFooterColumns(const QStringList &fields);
     void syncCurrentFromDataset();
     void updateFrozenGeometry();
 };

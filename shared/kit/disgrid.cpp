@@ -63,7 +63,14 @@ void DisGrid(const QString &table, const QString &, wage::DataSource *source, wa
         grid->setDataSource(source);
     const QFontMetrics fm = grid->view()->fontMetrics();
     QList<wage::GridColumn> columns;
+    // The footer sums the registry's numeric fields that are shown, less the record's key (the
+    // record number has no total).
+    wage::Dataset *ds = source ? source->dataSet() : nullptr;
+    const QStringList keys = ds && ds->isActive() ? ds->keyFields() : QStringList();
+    QStringList footerFields;
     for (const LaidField &f : layoutFields(table, source, connection)) {
+        if (f.numeric && !f.hidden && !keys.contains(f.name, Qt::CaseInsensitive))
+            footerFields << f.name;
         wage::GridColumn c;
         c.fieldName = f.name;
         c.caption = f.caption;
@@ -77,10 +84,8 @@ void DisGrid(const QString &table, const QString &, wage::DataSource *source, wa
         c.numeric = f.numeric;
         columns << c;
     }
-    const bool footer = grid->footerSums();
     grid->setColumns(columns);
-    if (footer)
-        grid->setFooterSums(true);
+    grid->setFooterFields(footerFields);
 }
 
 void DisVertGrid(const QString &table, const QString &, wage::DataSource *source, wage::Connection *connection,

@@ -29,22 +29,21 @@ GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent), m_src(new D
     auto reset = [this] { sourceReset(); };
     connect(m_src, &QAbstractItemModel::modelReset, this, reset);
     connect(m_src, &QAbstractItemModel::layoutChanged, this, reset);
-    // Single rows pass through as such: a reset for each new or deleted record would make every
-    // grid lay out and filter all its rows again.
+    connect(m_src, &QAbstractItemModel::columnsInserted, this, reset);
+    connect(m_src, &QAbstractItemModel::columnsRemoved, this, reset);
+    // A record made or deleted is one row for the views, not a reset of 100,000.
     connect(m_src, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [this](const QModelIndex &, int first, int last) { beginInsertRows(QModelIndex(), first, last); });
+            [this](const QModelIndex &, int first, int last) { beginInsertRows({}, first, last); });
     connect(m_src, &QAbstractItemModel::rowsInserted, this, [this] {
         endInsertRows();
         emit contentChanged();
     });
     connect(m_src, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex &, int first, int last) { beginRemoveRows(QModelIndex(), first, last); });
+            [this](const QModelIndex &, int first, int last) { beginRemoveRows({}, first, last); });
     connect(m_src, &QAbstractItemModel::rowsRemoved, this, [this] {
         endRemoveRows();
         emit contentChanged();
     });
-    connect(m_src, &QAbstractItemModel::columnsInserted, this, reset);
-    connect(m_src, &QAbstractItemModel::columnsRemoved, this, reset);
     connect(m_src, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &a, const QModelIndex &b) {
         if (columnCount() > 0 && rowCount() > 0)
             emit dataChanged(index(qMax(0, a.row()), 0), index(qMin(b.row(), rowCount() - 1), columnCount() - 1));
@@ -128,21 +127,27 @@ QString GridModel::cellText(int row, int gridColumn) const
     return displayValue(row, sc).toString();
 }
 
+QString GridModel::displayText(const QVariant &value, FieldKind kind)
+{
+    if (kind == FieldKind::Money && !value.isNull()) {
+        bool ok = false;
+        const double d = value.typeId() == QMetaType::QString ? value.toString().trimmed().toDouble(&ok)
+                                                              : value.toDouble(&ok);
+        if (ok)
+            return QString::number(d, 'f', 2);
+    }
+    return DatasetModel::displayText(value, kind);
+}
+
 QVariant GridModel::displayValue(int row, int sourceColumn) const
 {
-    const QVariant v = m_src->data(m_src->index(row, sourceColumn), Qt::DisplayRole);
-    // Money always with two decimals, whatever type the engine returned.
     Dataset *ds = dataset();
-    if (ds && !v.toString().isEmpty()) {
-        const int fi = ds->fieldIndex(m_src->fieldName(sourceColumn));
-        if (fi >= 0 && ds->fieldKind(fi) == FieldKind::Money) {
-            bool ok = false;
-            const double d = v.toString().toDouble(&ok);
-            if (ok)
-                return QString::number(d, 'f', 2);
-        }
-    }
-    return v;
+    if (!ds)
+        return {};
+    const int fi = m_src->fieldIndexOfColumn(sourceColumn);
+    if (fi < 0 || row < 0 || row >= rowCount())
+        return {};
+    return displayText(ds->value(row, fi), ds->fieldKind(fi));
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const

@@ -2,6 +2,7 @@
 // The data grid's own column layer over the one dataset model: registry columns in their
 // order, columns without a field, a tick-box column bound to the dataset's ticked rows, and row
 // numbers in the vertical header.
+#include "db/dataset.h"
 #include "kit/gridcolumn.h"
 
 #include <QAbstractTableModel>
@@ -40,6 +41,9 @@ public:
     bool isCheckColumn(int viewColumn) const { return m_check && viewColumn == 0; }
     // Display text of a cell by grid column (progress columns give their text).
     QString cellText(int row, int gridColumn) const;
+    // The text a cell shows for a value of a field of this kind: money always with two
+    // decimals, whatever type the engine returned; footers format their sums the same way.
+    static QString displayText(const QVariant &value, FieldKind kind);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

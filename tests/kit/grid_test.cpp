@@ -118,17 +118,34 @@ TEST(DataGrid, TicksFooterSortingAndSearch)
     for (int r : f.ds.tickedRows())
         ticked << f.ds.value(r, f.ds.fieldIndex("dj_no")).toString();
     EXPECT_EQ(ticked, (QStringList{"2", "4"}));
+    // Names by pinyin (code points would put 张 before 李).
+    f.clickTitle(f.grid.columnOfField("ry_name"));
+    QStringList names = f.column("ry_name");
+    names.removeAll("O'Neil");
+    EXPECT_EQ(names, (QStringList{"李四", "张三", "张三"}));
 
-    // Search filters while typing; the footer sums the rows shown.
+    // Search filters the dataset while typing; the footer sums the rows shown.
     f.grid.setSearchPanel(true);
     f.grid.setSearchText("包装");
+    EXPECT_EQ(f.ds.recordCount(), 2);
+    EXPECT_EQ(m->rowCount(), 2);
     QStringList shown;
-    for (int r = 0; r < m->rowCount(); ++r)
-        if (f.grid.isRowShown(r))
-            shown << f.ds.value(r, f.ds.fieldIndex("dj_no")).toString();
+    for (f.ds.first(); !f.ds.eof(); f.ds.next())
+        shown << f.ds.value("dj_no").toString();
     EXPECT_EQ(shown, (QStringList{"2", "4"}));
     EXPECT_EQ(f.grid.footerText(uuld), "18");
     f.grid.setSearchText("");
+    EXPECT_EQ(f.ds.recordCount(), 4);
+    EXPECT_EQ(f.grid.footerText(uuld), "158");
+
+    // A record made and deleted is one row more or less, and the footer follows.
+    f.ds.append();
+    f.ds.setValue("ip_uuld", 2);
+    f.ds.post();
+    EXPECT_EQ(m->rowCount(), 5);
+    EXPECT_EQ(f.grid.footerText(uuld), "160");
+    f.ds.remove();
+    EXPECT_EQ(m->rowCount(), 4);
     EXPECT_EQ(f.grid.footerText(uuld), "158");
 
     // Requery keeps the layout and recalculates.
@@ -201,11 +218,11 @@ TEST(DataGrid, FrozenColumnsStayInTheirOwnView)
     EXPECT_FALSE(frozen->isVisible());
 }
 
-TEST(DataGrid, ExportsVisibleColumnsAndAllRows)
+TEST(DataGrid, ExportsVisibleColumnsAndTheRowsShown)
 {
     GridFixture f;
     f.grid.setSearchPanel(true);
-    f.grid.setSearchText("包装");   // a filter does not shorten the export
+    f.grid.setSearchText("包装");   // the export holds what the search left
     const QStringList titles{"日期", "员工编号", "员工姓名", "工序编号", "工序名称", "单价", "产量", "金额|计件", "审核"};
     QTemporaryDir dir;
     for (wage::ExportFormat fmt : {wage::ExportFormat::Xls, wage::ExportFormat::Xlsx, wage::ExportFormat::Csv,
@@ -215,11 +232,11 @@ TEST(DataGrid, ExportsVisibleColumnsAndAllRows)
         QList<QStringList> rows;
         QString reason;
         ASSERT_TRUE(wage::readSheetFile(path, &rows, &reason)) << reason.toStdString();
-        ASSERT_EQ(rows.size(), 5) << path.toStdString();
+        ASSERT_EQ(rows.size(), 3) << path.toStdString();
         EXPECT_EQ(rows[0], titles);
-        EXPECT_EQ(rows[3].value(2), "O'Neil");
-        EXPECT_EQ(rows[1].value(0), "2026-12-01");
-        EXPECT_EQ(rows[4].value(5).toDouble(), 3.25);
+        EXPECT_EQ(rows[1].value(2), "李四");
+        EXPECT_EQ(rows[1].value(0), "2026-12-02");
+        EXPECT_EQ(rows[2].value(5).toDouble(), 3.25);
     }
     for (wage::ExportFormat fmt : {wage::ExportFormat::Htm, wage::ExportFormat::Rtf}) {
         const QString path = dir.filePath("临时输出." + wage::exportExtension(fmt));
@@ -227,8 +244,99 @@ TEST(DataGrid, ExportsVisibleColumnsAndAllRows)
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        EXPECT_EQ(bytes.count(fmt == wage::ExportFormat::Htm ? "<tr>" : "\\row"), 5);
+        EXPECT_EQ(bytes.count(fmt == wage::ExportFormat::Htm ? "<tr>" : "\\row"), 3);
     }
+    f.grid.setSearchText("");
+    const QString path = dir.filePath("全部.xlsx");
+    ASSERT_TRUE(f.grid.exportTo(path, wage::ExportFormat::Xlsx));
+    QList<QStringList> rows;
+    QString reason;
+    ASSERT_TRUE(wage::readSheetFile(path, &rows, &reason)) << reason.toStdString();
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_EQ(rows[3].value(2), "O'Neil");
+}
+
+TEST(DataGrid, SearchMatchesTheTextTheCellsShow)
+{
+    GridFixture f;
+    f.grid.setFooterSums(true);
+    f.grid.setSearchPanel(true);
+    const int jjje = f.grid.columnOfField("jjje");
+    const struct {
+        const char *text;
+        QStringList records;
+        const char *amount;
+    } cases[] = {
+        {"包装", {"2", "4"}, "46.00"},
+        {"o'neil", {"3"}, "60.00"},           // without regard to case
+        {"26.00", {"4"}, "26.00"},            // money as shown, stored as 26
+        {"12-05", {"4"}, "26.00"},            // a date
+        {"1.5", {"1", "3"}, "210.00"},        // 单价 1.50
+        {"a0", {"1", "2", "3", "4"}, "256.00"},
+        {"已审", {"3"}, "60.00"},
+        {"已审 ", {"3"}, "60.00"},            // blanks around the text do not count
+        {"无此内容", {}, "0.00"},
+        {"4", {"3"}, "60.00"},                // 产量 40; the hidden 单号 4 is not searched
+    };
+    for (const auto &c : cases) {
+        f.grid.setSearchText(QString::fromUtf8(c.text));
+        QStringList found;
+        for (int r = 0; r < f.ds.recordCount(); ++r)
+            found << f.ds.value(r, f.ds.fieldIndex("dj_no")).toString();
+        EXPECT_EQ(found, c.records) << c.text;
+        EXPECT_EQ(f.grid.footerText(jjje), c.amount) << c.text;
+    }
+    f.grid.setSearchText("");
+    EXPECT_EQ(f.ds.recordCount(), 4);
+    EXPECT_EQ(f.grid.footerText(jjje), "256.00");
+}
+
+TEST(DataGrid, SearchFollowsTheDatasetSwappedInAndEndsWithTheGrid)
+{
+    GridFixture f;
+    f.grid.setSearchPanel(true);
+    f.grid.setSearchText("包装");
+    wage::Dataset other(f.db.conn(), "select * from f_jijm");
+    other.open();
+    f.source.setDataSet(&other);   // plug-ins swap the dataset behind the host's data source
+    EXPECT_EQ(f.ds.recordCount(), 4);
+    EXPECT_EQ(other.recordCount(), 2);
+
+    auto *grid = new wage::DataGrid;
+    wage::DataSource source(&f.ds);
+    grid->setDataSource(&source);
+    grid->setColumns(f.grid.columns());
+    grid->setSearchText("裁剪");
+    EXPECT_EQ(f.ds.recordCount(), 2);
+    delete grid;
+    EXPECT_EQ(f.ds.recordCount(), 4);
+}
+
+TEST(DataGrid, FooterSumsTheRegistrysFieldsInTheCellsFormat)
+{
+    GridFixture f;
+    f.db.exec("alter table f_jijm add wt float");
+    f.db.exec("update f_jijm set wt=0.5 where dj_no=1");
+    f.db.exec("update f_jijm set wt=1 where dj_no=2");
+    f.db.reg("f_jijm", 10, "wt", "重量", "数值型");
+    f.db.exec("update f_system set field_visible='无焦点' where field_name='dj_no'");
+    f.ds.requery();
+    DisGrid("f_jijm", "王五", &f.source, f.db.conn(), &f.grid);
+    f.grid.setFooterSums(true);
+    EXPECT_EQ(f.grid.footerFields(), (QStringList{"ip_djjw", "ip_uuld", "jjje", "wt"}));
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("dj_no")), "");   // the record number has no total
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("wt")), "1.5");    // as the cells: 0.5, 1
+    EXPECT_EQ(f.grid.gridModel()->cellText(0, f.grid.columnOfField("wt")), "0.5");
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("ip_djjw")), "8.25");
+
+    // "刷新合计": off and on again keeps the choice; laying out again keeps the footer on.
+    f.grid.setFooterSums(false);
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("jjje")), "");
+    f.grid.setFooterSums(true);
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("jjje")), "256.00");
+    DisGrid("f_jijm", "王五", &f.source, f.db.conn(), &f.grid);
+    EXPECT_TRUE(f.grid.footerSums());
+    EXPECT_EQ(f.grid.footerText(f.grid.columnOfField("ip_uuld")), "158");
 }
 
 TEST(DataGrid, OwnerDrawnCellsProgressColumnAndPicture)
