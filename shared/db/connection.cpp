@@ -81,6 +81,27 @@ bool isJetFile(const QString &path)
     return head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB";
 }
 
+// The text collation once ordered by code point; files made then carry text indexes in that
+// order, which lookups in pinyin order would miss. They are rebuilt once, and the file marked.
+constexpr int kTextOrderVersion = 2;
+
+void reindexTextOnce(sqlite3 *handle, int busyMs)
+{
+    sqlite3_stmt *stmt = nullptr;
+    int version = 0;
+    if (sqlite3_prepare_v2(handle, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        version = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    if (version >= kTextOrderVersion)
+        return;
+    sqlite3_busy_timeout(handle, busyMs);
+    // a read-only or locked file keeps its mark and is tried again at the next opening
+    const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + sql::kTextCollation
+                           + QByteArrayLiteral("; PRAGMA user_version=") + QByteArray::number(kTextOrderVersion) + QByteArrayLiteral("; COMMIT;");
+    if (sqlite3_exec(handle, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 } // namespace
 
 struct Connection::Private : sql::SchemaInfo {
@@ -397,6 +418,7 @@ void Connection::openFile(const QString &path, Dialect dialect)
     // text collation finds equal ("G01 " and "G01") would miss each other in joins. Off.
     sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, d->handle, 0x00080000 /* SQLITE_BloomFilter */);
     sqlite3_progress_handler(d->handle, 2000, progressCheck, &d->deadline);
+    reindexTextOnce(d->handle, d->busyMs);
     d->dialect = dialect;
     d->embedded = true;
     d->path = QFileInfo(path).absoluteFilePath();

@@ -81,8 +81,10 @@ struct SelectItem {
 
 struct SelectCore {
     bool distinct = false;
+    bool distinctRow = false;     // Jet DISTINCTROW: each source record once
     NodeP top;
     bool topPercent = false;
+    bool topTies = false;         // T-SQL WITH TIES (Jet keeps ties always)
     QList<SelectItem> items;
     QString into;
     QList<FromItem> from;
