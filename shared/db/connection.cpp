@@ -120,6 +120,13 @@ struct Connection::Private : sql::SchemaInfo {
     Deadline deadline;
     mutable QHash<QString, QList<sql::SqliteStatement>> cache;
     mutable QHash<QString, QHash<QString, QString>> schema; // table -> column -> declared type
+    mutable QHash<QString, QStringList> columnOrder;        // table -> columns in order
+
+    QStringList columnNames(const QString &table) const override
+    {
+        columnType(table, QString());
+        return columnOrder.value(table.toLower());
+    }
 
     QString columnType(const QString &table, const QString &column) const override
     {
@@ -127,6 +134,8 @@ struct Connection::Private : sql::SchemaInfo {
         auto it = schema.find(key);
         if (it == schema.end()) {
             QHash<QString, QString> cols;
+            QStringList &order = columnOrder[key];
+            order.clear();
             sqlite3_stmt *stmt = nullptr;
             QString quoted = table;
             quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -136,6 +145,7 @@ struct Connection::Private : sql::SchemaInfo {
                     const auto *name = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
                     const auto *type = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2));
                     cols.insert(QString::fromUtf8(name).toLower(), QString::fromUtf8(type ? type : ""));
+                    order.append(QString::fromUtf8(name));
                 }
             }
             sqlite3_finalize(stmt);
@@ -151,12 +161,14 @@ struct Connection::Private : sql::SchemaInfo {
     {
         if (table.isEmpty()) {
             schema.clear();
+            columnOrder.clear();
             cache.clear();
             namedIn.clear();
             return;
         }
         const QString key = table.toLower();
         schema.remove(key);
+        columnOrder.remove(key);
         for (const QString &sql : namedIn.take(key))
             cache.remove(sql);
     }

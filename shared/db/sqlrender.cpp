@@ -849,11 +849,12 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             text += QLatin1Char(' ') + query(*s.query, nullptr);
         } else if (!s.values.isEmpty()) {
             QStringList rows;
+            const QStringList targets = !s.columns.isEmpty() || !m_schema ? s.columns : m_schema->columnNames(s.table);
             for (const QList<NodeP> &row : s.values) {
                 QStringList vals;
                 for (int i = 0; i < row.size(); ++i) {
                     const QString v = expr(row[i], nullptr);
-                    vals.append(i < s.columns.size() ? storeAs(s.table, s.columns[i], v) : v);
+                    vals.append(i < targets.size() ? storeAs(s.table, targets[i], v) : v);
                 }
                 rows.append(QLatin1Char('(') + vals.join(QLatin1Char(',')) + QLatin1Char(')'));
             }

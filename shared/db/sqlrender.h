@@ -11,6 +11,8 @@ class SchemaInfo {
 public:
     virtual ~SchemaInfo() = default;
     virtual QString columnType(const QString &table, const QString &column) const = 0;
+    // The table's columns in their order; empty when unknown.
+    virtual QStringList columnNames(const QString &) const { return {}; }
 };
 
 QList<SqliteStatement> renderStatement(const Statement &statement, bool msSql, const SchemaInfo *schema,
