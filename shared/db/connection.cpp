@@ -3,6 +3,7 @@
 #include "db/sqldates.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqlrender.h"
+#include "db/sqlscript.h"
 #include "db/sqltranslate.h"
 
 #include <QDateTime>
@@ -195,25 +196,88 @@ struct Connection::Private : sql::SchemaInfo {
         flush();
     }
 
-    QList<sql::SqliteStatement> statements(const QString &sql) const
+    // T-SQL batches by their text, parsed once
+    mutable QHash<QString, std::shared_ptr<const sql::Script>> scripts;
+
+    // `part`: one statement of a batch, never a batch itself (cached apart from the same text
+    // written alone).
+    QList<sql::SqliteStatement> statements(const QString &sql, bool part = false) const
     {
         if (!embedded) {
             sql::SqliteStatement st;
             st.text = sql;
             return {st};
         }
-        auto it = cache.constFind(sql);
+        const QString key = part ? QLatin1Char('\x01') + sql : sql;
+        auto it = cache.constFind(key);
         if (it != cache.constEnd())
             return it.value();
-        QList<sql::SqliteStatement> out = sql::translate(sql, dialect, this);
+        QList<sql::SqliteStatement> out;
+        if (!part && dialect == Dialect::MsSql && sql::isTsqlScript(sql)) {
+            scripts.insert(sql, sql::parseScript(sql));
+            sql::SqliteStatement st;
+            st.script = true;
+            out.append(st);
+        } else {
+            out = sql::translate(sql, dialect, this);
+        }
         if (cache.size() >= kCacheLimit) {
             cache.clear();
             namedIn.clear();
+            scripts.clear();
+            if (out.first().script) scripts.insert(sql, sql::parseScript(sql));
         }
-        cache.insert(sql, out);
-        rememberNames(sql);
+        cache.insert(key, out);
+        rememberNames(key);
         return out;
     }
+
+    // Runs the statements of a batch through this connection.
+    struct BatchHost : sql::ScriptHost {
+        Private *d;
+        int seconds;
+        BatchHost(Private *p, int s) : d(p), seconds(s) {}
+        int run(const QString &sql, const SqlParams &params, QueryResult *rows) override
+        {
+            QSqlQuery q(d->db);
+            int n = d->run(q, sql, params, seconds, nullptr, true);
+            if (!q.isSelect())
+                return n;
+            n = 0;
+            const QSqlRecord rec = q.record();
+            if (rows)
+                for (int i = 0; i < rec.count(); ++i) rows->columns.append(rec.fieldName(i));
+            d->armTimeout(seconds);
+            while (q.next()) {
+                ++n;
+                if (!rows) continue;
+                QVariantList row;
+                row.reserve(rec.count());
+                for (int i = 0; i < rec.count(); ++i) row.append(q.value(i));
+                rows->rows.append(row);
+            }
+            d->disarm();
+            if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError)
+                d->fail(q.lastError(), sql, seconds);
+            return n;
+        }
+        bool inTransaction() const override { return d->inTransaction; }
+        void begin() override
+        {
+            if (!d->db.transaction()) d->fail(d->db.lastError(), QStringLiteral("BEGIN TRANSACTION"), 0);
+            d->inTransaction = true;
+        }
+        void commit() override
+        {
+            if (!d->db.commit()) d->fail(d->db.lastError(), QStringLiteral("COMMIT"), 0);
+            d->inTransaction = false;
+        }
+        void rollback() override
+        {
+            d->inTransaction = false;
+            if (!d->db.rollback()) d->fail(d->db.lastError(), QStringLiteral("ROLLBACK"), 0);
+        }
+    };
 
     void armTimeout(int seconds)
     {
@@ -282,12 +346,23 @@ struct Connection::Private : sql::SchemaInfo {
         }
     }
 
-    // Runs every statement; the last one's query stays in `q` for reading.
-    int run(QSqlQuery &q, const QString &original, const SqlParams &params, int seconds)
+    // Runs every statement; the last one's query stays in `q` for reading. A T-SQL batch runs
+    // through the batch runner, its first query's rows going to `batchRows`.
+    int run(QSqlQuery &q, const QString &original, const SqlParams &params, int seconds, QueryResult *batchRows = nullptr,
+            bool part = false)
     {
         if (!db.isOpen())
             throw DbError(QStringLiteral("数据库未打开"), original);
-        const QList<sql::SqliteStatement> sts = statements(original);
+        const QList<sql::SqliteStatement> sts = statements(original, part);
+        if (sts.size() == 1 && sts.first().script) {
+            auto script = scripts.value(original);
+            if (!script) script = sql::parseScript(original);
+            BatchHost host(this, seconds);
+            QueryResult rows;
+            const int n = sql::runScript(*script, original, host, params, &rows);
+            if (batchRows) *batchRows = rows;
+            return n;
+        }
         armTimeout(seconds);
         int affected = 0;
         for (int i = 0; i < sts.size(); ++i) {
@@ -367,7 +442,9 @@ struct Connection::Private : sql::SchemaInfo {
         QString target = st.intoTable;
         target.replace(QLatin1Char('"'), QStringLiteral("\"\""));
         target = QLatin1Char('"') + target + QLatin1Char('"');
-        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, defs.join(QLatin1Char(','))))) {
+        // #name: a temporary table of this connection, gone when it closes
+        const QString create = st.intoTable.startsWith(QLatin1Char('#')) ? QStringLiteral("CREATE TEMP TABLE %1 (%2)") : QStringLiteral("CREATE TABLE %1 (%2)");
+        if (!q.exec(create.arg(target, defs.join(QLatin1Char(','))))) {
             const QSqlError error = q.lastError();
             undo();
             fail(error, original, seconds);
@@ -516,8 +593,13 @@ QueryResult Connection::queryRows(const QString &sql, int maxRows, const SqlPara
 {
     d->record(sql, this);
     QSqlQuery q(d->db);
-    d->run(q, sql, params, d->commandTimeout);
     QueryResult r;
+    d->run(q, sql, params, d->commandTimeout, &r);
+    if (!r.columns.isEmpty() || !q.isActive()) {
+        // a T-SQL batch: the rows of its first query
+        if (maxRows >= 0 && r.rows.size() > maxRows) r.rows.resize(maxRows);
+        return r;
+    }
     const QSqlRecord rec = q.record();
     for (int i = 0; i < rec.count(); ++i)
         r.columns.append(rec.fieldName(i));
@@ -543,6 +625,8 @@ QStringList Connection::columns(const QString &sql)
         throw DbError(QStringLiteral("数据库未打开"), sql);
     if (d->embedded) {
         const QList<sql::SqliteStatement> sts = d->statements(sql);
+        if (sts.last().script)
+            return queryRows(sql, 0).columns;
         const QByteArray text = sts.last().text.toUtf8();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v2(d->handle, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {

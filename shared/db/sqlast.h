@@ -136,6 +136,7 @@ struct Statement {
     QString indexName;
     bool unique = false;
     bool ifExists = false;
+    bool truncate = false;        // Delete: TRUNCATE TABLE
     QList<NodeP> indexExprs;
     QStringList indexDirs;
 };

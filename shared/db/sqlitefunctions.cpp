@@ -6,6 +6,7 @@
 #include "core/textorder.h"
 #include "db/sqlarith.h"
 #include "db/sqllike.h"
+#include "db/sqlserverfunctions.h"
 
 #include <QLocale>
 #include <QUuid>
@@ -555,7 +556,7 @@ bool registerSqliteFunctions(sqlite3 *db, bool msSql)
         if (sqlite3_create_function_v2(db, f.name, f.args, flags, dialect, f.fn, nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
     }
-    return registerArithmeticFunctions(db, dialect) && registerLikeFunction(db, dialect);
+    return registerArithmeticFunctions(db, dialect) && registerLikeFunction(db, dialect) && registerServerFunctions(db, dialect);
 }
 
 } // namespace wage::sql

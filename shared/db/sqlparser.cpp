@@ -972,6 +972,14 @@ Statement Parser::statement()
     else if (t.is("create")) s = createStatement();
     else if (t.is("alter")) s = alterStatement();
     else if (t.is("drop")) s = dropStatement();
+    else if (t.is("truncate")) {
+        // TRUNCATE TABLE t: every row goes, and the identity starts again
+        next();
+        expect("table");
+        s.kind = Statement::Delete;
+        s.table = tableName();
+        s.truncate = true;
+    }
     else if (t.is("exec") || t.is("execute")) fail(QStringLiteral("内置数据库不支持存储过程（EXEC）"));
     else fail(QStringLiteral("无法识别的语句"));
     if (!atEnd())

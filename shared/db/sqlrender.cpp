@@ -4,6 +4,7 @@
 #include "db/sqldates.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqllike.h"
+#include "db/sqlscript.h"
 
 #include <QHash>
 
@@ -345,6 +346,15 @@ QString Renderer::func(const Node &n, const Scope *scope, Ty *type)
         if (type) *type = result;
         return out + QStringLiteral(" END");
     }
+    if (name == QLatin1String("scope_identity") && args.isEmpty()) { if (type) *type = Ty::Num; return QStringLiteral("last_insert_rowid()"); }
+    if (name == QLatin1String("datalength") && args.size() == 1) {
+        // nchar/nvarchar take two bytes a character; other texts their code page's bytes
+        const Node &k = *n.kids[0];
+        const bool wide = (k.kind == NK::Column && columnType(scope, k.parts).startsWith(QLatin1Char('n'), Qt::CaseInsensitive))
+                          || (k.kind == NK::Literal && k.token.nationalString);
+        if (type) *type = Ty::Num;
+        return QStringLiteral("wage_datalength(%1,%2)").arg(args[0], wide ? QStringLiteral("1") : QStringLiteral("0"));
+    }
     if (name == QLatin1String("nz") && args.size() == 1) return QStringLiteral("ifnull(%1,0)").arg(args[0]);
     if (name == QLatin1String("nz")) return call(QStringLiteral("ifnull"), types.value(1));
     if (name == QLatin1String("substring")) return call(QStringLiteral("substr"), Ty::Text);
@@ -368,7 +378,7 @@ QString Renderer::func(const Node &n, const Scope *scope, Ty *type)
         {"rtrim", Ty::Text}, {"ltrim", Ty::Text}, {"trim", Ty::Text}, {"mid", Ty::Text}, {"substr", Ty::Text},
         {"replace", Ty::Text}, {"upper", Ty::Text}, {"lower", Ty::Text}, {"format", Ty::Text}, {"str", Ty::Text},
         {"cstr", Ty::Text}, {"space", Ty::Text}, {"replicate", Ty::Text}, {"concat", Ty::Text}, {"char", Ty::Text},
-        {"datename", Ty::Text}, {"newid", Ty::Text}, {"quotename", Ty::Text}, {"reverse", Ty::Text},
+        {"datename", Ty::Text}, {"stuff", Ty::Text}, {"patindex", Ty::Num}, {"object_id", Ty::Num}, {"newid", Ty::Text}, {"quotename", Ty::Text}, {"reverse", Ty::Text},
         {"dateadd", Ty::Date}, {"eomonth", Ty::Date}, {"datefromparts", Ty::Date}, {"dateserial", Ty::Date},
         {"cdate", Ty::Date}, {"datevalue", Ty::Date}, {"wage_date", Ty::Date}, {"wage_datetime", Ty::Date},
     };
@@ -419,8 +429,17 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
     case NK::Param:
         if (!m_params.contains(n.text)) m_params.append(n.text);
         return QLatin1Char(':') + n.text;
-    case NK::Variable:
-        fail(QStringLiteral("内置数据库不支持变量 %1").arg(n.text));
+    case NK::Variable: {
+        if (!m_ms) fail(QStringLiteral("内置数据库不支持变量 %1").arg(n.text));
+        const QString v = n.text.toLower();
+        if (v == QLatin1String("@@identity")) { *type = Ty::Num; return QStringLiteral("last_insert_rowid()"); }
+        if (v == QLatin1String("@@error")) { *type = Ty::Num; return QStringLiteral("0"); }
+        if (v.startsWith(QLatin1String("@@")) && v != QLatin1String("@@rowcount") && v != QLatin1String("@@trancount"))
+            fail(QStringLiteral("内置数据库不支持系统变量 %1").arg(n.text));
+        const QString param = variableParameter(n.text);
+        if (!m_params.contains(param)) m_params.append(param);
+        return QLatin1Char(':') + param;
+    }
     case NK::Star:
         return n.parts.isEmpty() ? QStringLiteral("*") : quoteName(n.parts.last()) + QStringLiteral(".*");
     case NK::DatePart:
@@ -897,6 +916,8 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             if (s.where) text += QStringLiteral(" WHERE ") + expr(s.where, &scope);
         }
         emitText(text);
+        if (s.truncate && m_schema && !m_schema->columnNames(QStringLiteral("sqlite_sequence")).isEmpty())
+            emitText(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = ") + quoteText(s.table));
         return out;
     }
     case Statement::CreateTable: {
@@ -917,7 +938,9 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
         for (const ColumnDef &d : s.defs) parts.append(columnDef(d, true, autoincrement));
         parts += constraints;
         SqliteStatement st;
-        st.text = QStringLiteral("CREATE TABLE ") + quoteName(s.table) + QStringLiteral(" (") + parts.join(QLatin1Char(',')) + QLatin1Char(')');
+        // #name is a temporary table of the connection, never part of the database file
+        const QString create = s.table.startsWith(QLatin1Char('#')) ? QStringLiteral("CREATE TEMP TABLE ") : QStringLiteral("CREATE TABLE ");
+        st.text = create + quoteName(s.table) + QStringLiteral(" (") + parts.join(QLatin1Char(',')) + QLatin1Char(')');
         st.changesSchema = true;
         st.schemaTable = s.table;
         out.append(st);

@@ -13,6 +13,7 @@ struct SqliteStatement {
     QString intoTable;    // SELECT ... INTO: the table that `text` (the select) creates and fills
     bool changesSchema = false;
     QString schemaTable;  // the table whose columns the statement changes (empty: any)
+    bool script = false;  // a T-SQL batch for the batch runner, not one statement
 };
 
 class SchemaInfo;
