@@ -4,6 +4,7 @@
 #include "db/sqlitefunctions.h"
 #include "db/sqlrender.h"
 #include "db/sqlscript.h"
+#include "db/sqlshape.h"
 #include "db/sqltranslate.h"
 
 #include <QDateTime>
@@ -160,6 +161,7 @@ struct Connection::Private : sql::SchemaInfo {
     // it are made again (all of them when the table is not known).
     void schemaChanged(const QString &table = QString())
     {
+        prepared.clear();
         if (table.isEmpty()) {
             schema.clear();
             columnOrder.clear();
@@ -199,9 +201,30 @@ struct Connection::Private : sql::SchemaInfo {
     // T-SQL batches by their text, parsed once
     mutable QHash<QString, std::shared_ptr<const sql::Script>> scripts;
 
+    static bool shareable(const QList<sql::SqliteStatement> &out)
+    {
+        if (out.size() != 1 || out.first().script || !out.first().intoTable.isEmpty() || out.first().changesSchema)
+            return false;
+        const QString &t = out.first().text;
+        return t.startsWith(QLatin1String("SELECT ")) || t.startsWith(QLatin1String("INSERT ")) || t.startsWith(QLatin1String("UPDATE "))
+               || t.startsWith(QLatin1String("DELETE ")) || t.startsWith(QLatin1String("WITH "));
+    }
+
+    void remember(const QString &key, const QList<sql::SqliteStatement> &out) const
+    {
+        if (cache.size() >= kCacheLimit) {
+            cache.clear();
+            namedIn.clear();
+            scripts.clear();
+        }
+        cache.insert(key, out);
+        rememberNames(key);
+    }
+
     // `part`: one statement of a batch, never a batch itself (cached apart from the same text
-    // written alone).
-    QList<sql::SqliteStatement> statements(const QString &sql, bool part = false) const
+    // written alone). With `literals`, a statement that differs from an earlier one only in its
+    // literal values takes that one's translation, its values coming back as parameters.
+    QList<sql::SqliteStatement> statements(const QString &sql, bool part = false, SqlParams *literals = nullptr) const
     {
         if (!embedded) {
             sql::SqliteStatement st;
@@ -212,6 +235,28 @@ struct Connection::Private : sql::SchemaInfo {
         auto it = cache.constFind(key);
         if (it != cache.constEnd())
             return it.value();
+        QString shape;
+        QList<sql::LiteralSlot> literalList;
+        if (literals && sql::statementShape(sql, dialect == Dialect::Access, &shape, &literalList)) {
+            const QString shapeKey = QLatin1Char('\x03') + key.left(part ? 1 : 0) + shape;
+            auto found = cache.constFind(shapeKey);
+            if (found == cache.constEnd()) {
+                QList<sql::SqliteStatement> out;
+                if (part || dialect != Dialect::MsSql || !sql::isTsqlScript(sql)) {
+                    QHash<int, int> positions;
+                    for (int i = 0; i < literalList.size(); ++i) positions.insert(literalList[i].pos, i);
+                    bool dependent = false;
+                    out = sql::translateShape(sql, dialect, this, positions, &dependent);
+                    if (dependent || !shareable(out)) out.clear(); // this shape is cached by its text
+                }
+                remember(shapeKey, out);
+                found = cache.constFind(shapeKey);
+            }
+            if (!found->isEmpty()) {
+                for (int i = 0; i < literalList.size(); ++i) literals->append({sql::literalParameter(i), literalList[i].value});
+                return found.value();
+            }
+        }
         QList<sql::SqliteStatement> out;
         if (!part && dialect == Dialect::MsSql && sql::isTsqlScript(sql)) {
             scripts.insert(sql, sql::parseScript(sql));
@@ -221,15 +266,31 @@ struct Connection::Private : sql::SchemaInfo {
         } else {
             out = sql::translate(sql, dialect, this);
         }
-        if (cache.size() >= kCacheLimit) {
-            cache.clear();
-            namedIn.clear();
-            scripts.clear();
-            if (out.first().script) scripts.insert(sql, sql::parseScript(sql));
-        }
-        cache.insert(key, out);
-        rememberNames(key);
+        remember(key, out);
+        if (out.first().script && !scripts.contains(sql)) scripts.insert(sql, sql::parseScript(sql));
         return out;
+    }
+
+    // Prepared statements by their SQLite text: a statement run again is bound and run, not
+    // prepared again. Each is reset (finish) after use so that it holds no lock.
+    QHash<QString, QSqlQuery> prepared;
+    static constexpr int kPreparedLimit = 256;
+
+    bool preparedQuery(QSqlQuery &q, const QString &text)
+    {
+        auto it = prepared.find(text);
+        if (it == prepared.end()) {
+            if (prepared.size() >= kPreparedLimit) prepared.clear();
+            QSqlQuery p(db);
+            p.setForwardOnly(true);
+            if (!p.prepare(text)) {
+                q = p;
+                return false;
+            }
+            it = prepared.insert(text, p);
+        }
+        q = it.value();
+        return true;
     }
 
     // Runs the statements of a batch through this connection.
@@ -241,8 +302,10 @@ struct Connection::Private : sql::SchemaInfo {
         {
             QSqlQuery q(d->db);
             int n = d->run(q, sql, params, seconds, nullptr, true);
-            if (!q.isSelect())
+            if (!q.isSelect()) {
+                q.finish();
                 return n;
+            }
             n = 0;
             const QSqlRecord rec = q.record();
             if (rows)
@@ -257,8 +320,10 @@ struct Connection::Private : sql::SchemaInfo {
                 rows->rows.append(row);
             }
             d->disarm();
-            if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError)
-                d->fail(q.lastError(), sql, seconds);
+            const QSqlError error = q.lastError();
+            q.finish();
+            if (error.isValid() && error.type() != QSqlError::NoError)
+                d->fail(error, sql, seconds);
             return n;
         }
         bool inTransaction() const override { return d->inTransaction; }
@@ -353,7 +418,8 @@ struct Connection::Private : sql::SchemaInfo {
     {
         if (!db.isOpen())
             throw DbError(QStringLiteral("数据库未打开"), original);
-        const QList<sql::SqliteStatement> sts = statements(original, part);
+        SqlParams literals;
+        const QList<sql::SqliteStatement> sts = statements(original, part, &literals);
         if (sts.size() == 1 && sts.first().script) {
             auto script = scripts.value(original);
             if (!script) script = sql::parseScript(original);
@@ -374,7 +440,13 @@ struct Connection::Private : sql::SchemaInfo {
             }
             bool ok;
             const bool hasParams = !st.params.isEmpty() || (!embedded && !params.isEmpty());
-            if (hasParams) {
+            if (embedded && shareable({st})) {
+                ok = preparedQuery(q, st.text);
+                if (ok) {
+                    bind(q, st, literals.isEmpty() ? params : params + literals);
+                    ok = q.exec();
+                }
+            } else if (hasParams) {
                 ok = q.prepare(st.text);
                 if (ok) {
                     bind(q, st, params);
@@ -559,6 +631,7 @@ void Connection::openDescription(const QString &connectionstr, const QString &ac
 
 void Connection::close()
 {
+    d->prepared.clear();
     if (d->db.isValid()) {
         if (d->db.isOpen())
             d->db.close();
@@ -581,7 +654,9 @@ int Connection::execute(const QString &sql, const SqlParams &params, int timeout
 {
     d->record(sql, this);
     QSqlQuery q(d->db);
-    return d->run(q, sql, params, timeoutSeconds);
+    const int n = d->run(q, sql, params, timeoutSeconds);
+    q.finish();
+    return n;
 }
 
 QueryResult Connection::query(const QString &sql, const SqlParams &params)
@@ -612,9 +687,11 @@ QueryResult Connection::queryRows(const QString &sql, int maxRows, const SqlPara
         r.rows.append(row);
     }
     const bool failed = q.lastError().isValid() && q.lastError().type() != QSqlError::NoError;
+    const QSqlError error = q.lastError();
+    q.finish();
     d->disarm();
     if (failed)
-        d->fail(q.lastError(), sql, d->commandTimeout);
+        d->fail(error, sql, d->commandTimeout);
     return r;
 }
 

@@ -106,6 +106,17 @@ void fnDateTime(sqlite3_context *c, int, sqlite3_value **a)
     resultText(c, storedDate(d));
 }
 
+// A text literal compared with a date, bound as a parameter: read as a date in any of the
+// client's forms, as the statement text would have been.
+void fnDateLiteral(sqlite3_context *c, int, sqlite3_value **a)
+{
+    QDateTime d;
+    bool timed = false;
+    if (sqlite3_value_type(a[0]) != SQLITE_TEXT || !parseDateText(text(a[0]), &d, &timed))
+        return sqlite3_result_value(c, a[0]);
+    resultText(c, timed ? storedDate(d) : storedDateOnly(d.date()));
+}
+
 void fnAddDays(sqlite3_context *c, int, sqlite3_value **a)
 {
     QDateTime d;
@@ -521,6 +532,7 @@ struct Fn {
 const Fn kFunctions[] = {
     {"date", 0, fnToday, false}, {"time", 0, fnTime, false}, {"getdate", 0, fnNow, false}, {"now", 0, fnNow, false},
     {"wage_date", 1, fnDateOnly, true}, {"wage_datetime", 1, fnDateTime, true}, {"wage_adddays", 2, fnAddDays, true},
+    {"wage_dateliteral", 1, fnDateLiteral, true},
     {"cdate", 1, fnDateTime, true}, {"datevalue", 1, fnDateOnly, true},
     {"dateadd", 3, fnDateAdd, true}, {"datediff", 3, fnDateDiff, true}, {"datepart", 2, fnDatePart, true},
     {"datename", 2, fnDateName, true},

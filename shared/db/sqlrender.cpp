@@ -5,8 +5,10 @@
 #include "db/sqlitefunctions.h"
 #include "db/sqllike.h"
 #include "db/sqlscript.h"
+#include "db/sqlshape.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 
@@ -70,12 +72,35 @@ enum class Kind { Unknown, Int, Money, Exact, Float };
 
 class Renderer {
 public:
-    Renderer(bool msSql, const SchemaInfo *schema, const QString &original)
-        : m_ms(msSql), m_schema(schema), m_sql(original) {}
+    Renderer(bool msSql, const SchemaInfo *schema, const QString &original, const QHash<int, int> *literalSlots)
+        : m_ms(msSql), m_schema(schema), m_sql(original), m_slots(literalSlots) {}
 
     QList<SqliteStatement> render(const Statement &s);
+    // A literal the statement never rendered (a size in a type name, say) decided the
+    // translation as written.
+    bool valueDependent() const { return m_valueDependent || (m_slots && m_consumed.size() != m_slots->size()); }
 
 private:
+    const QHash<int, int> *m_slots;
+    bool m_valueDependent = false;
+    int m_inline = 0;   // >0: literals are written in (result column names, positions)
+    QSet<int> m_consumed;
+
+    // The parameter for a literal that takes part in the statement's shape; empty when the
+    // literal is written in (and the translation then depends on its value).
+    QString slotParameter(const Node &n)
+    {
+        if (!m_slots || n.kind != NK::Literal) return QString();
+        auto it = m_slots->constFind(n.token.pos);
+        if (it == m_slots->constEnd()) return QString();
+        m_consumed.insert(it.value());
+        if (m_inline > 0) { m_valueDependent = true; return QString(); }
+        const QString p = literalParameter(it.value());
+        if (!m_params.contains(p)) m_params.append(p);
+        return QLatin1Char(':') + p;
+    }
+    bool slotted(const Node &n) const { return m_slots && n.kind == NK::Literal && m_slots->contains(n.token.pos); }
+
     bool m_ms;
     const SchemaInfo *m_schema;
     QString m_sql;
@@ -224,7 +249,12 @@ QString Renderer::dateLiteralIfDate(const NodeP &n, Ty other, const Scope *scope
         return QStringLiteral("wage_datetime(%1)").arg(expr(n, scope));
     }
     // A text literal compared with a date is read as a date in any of the client's forms.
+    if (other == Ty::Date && n->kind == NK::Literal && n->token.type == Tok::String && slotted(*n) && m_inline == 0) {
+        if (type) *type = Ty::Date;
+        return QStringLiteral("wage_dateliteral(%1)").arg(slotParameter(*n));
+    }
     if (other == Ty::Date && n->kind == NK::Literal && n->token.type == Tok::String) {
+        if (slotted(*n)) m_valueDependent = true;
         QDateTime dt;
         bool timed = false;
         if (parseDateText(n->token.text, &dt, &timed)) {
@@ -400,6 +430,10 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
     const Node &n = *np;
     switch (n.kind) {
     case NK::Literal:
+        if (n.token.type == Tok::String || n.token.type == Tok::Number) {
+            const QString p = slotParameter(n);
+            if (!p.isEmpty()) { *type = n.token.type == Tok::String ? Ty::Text : Ty::Num; return p; }
+        }
         switch (n.token.type) {
         case Tok::String: *type = Ty::Text; return quoteText(n.token.text);
         case Tok::Number:
@@ -569,6 +603,7 @@ QString Renderer::like(const Node &n, const Scope *scope)
     const QString value = expr(n.kids[0], scope);
     const NodeP &pattern = n.kids[1];
     const QString no = n.flag ? QStringLiteral("NOT ") : QString();
+    if (slotted(*pattern)) m_valueDependent = true;
     QString simple;
     if (pattern->kind == NK::Literal && pattern->token.type == Tok::String && n.kids.size() == 2
         && likeAsSqlite(pattern->token.text, m_ms, &simple))
@@ -594,7 +629,10 @@ QString Renderer::orderList(const QList<OrderItem> &items, const Scope *scope)
     QStringList out;
     for (const OrderItem &o : items) {
         Ty t;
+        const bool position = o.expr->kind == NK::Literal;
+        if (position) ++m_inline;
         QString e = expr(o.expr, scope, &t);
+        if (position) --m_inline;
         if (t == Ty::Text) e += kCollate;
         if (!o.direction.isEmpty()) e += QLatin1Char(' ') + o.direction;
         out.append(e);
@@ -640,7 +678,9 @@ QString Renderer::core(const SelectCore &c, const Scope *outer, bool withTop, co
     QStringList items;
     for (const SelectItem &it : c.items) {
         Ty t;
+        ++m_inline; // a result column is named after its text
         QString e = expr(it.expr, &scope, &t);
+        --m_inline;
         // columns carry the collation already (and keep their declared type that way)
         if (c.distinct && t == Ty::Text && it.expr->kind != NK::Column) e += kCollate;
         if (!it.alias.isEmpty()) e += QStringLiteral(" AS ") + quoteName(it.alias);
@@ -653,7 +693,10 @@ QString Renderer::core(const SelectCore &c, const Scope *outer, bool withTop, co
         QStringList g;
         for (const NodeP &e : c.groupBy) {
             Ty t;
+            const bool position = e->kind == NK::Literal;
+            if (position) ++m_inline;
             QString x = expr(e, &scope, &t);
+            if (position) --m_inline;
             if (t == Ty::Text && e->kind != NK::Column) x += kCollate;
             g.append(x);
         }
@@ -776,7 +819,9 @@ QString Renderer::query(const Query &q, const Scope *scope)
         // ORDER BY of a compound select names result columns; positions and names pass as they are
         QStringList o;
         for (const OrderItem &it : q.orderBy) {
+            ++m_inline;
             QString e = it.expr->kind == NK::Column ? quoteName(it.expr->parts.last()) : expr(it.expr, nullptr);
+            --m_inline;
             if (!it.direction.isEmpty()) e += QLatin1Char(' ') + it.direction;
             o.append(e);
         }
@@ -994,10 +1039,13 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
 
 } // namespace
 
-QList<SqliteStatement> renderStatement(const Statement &statement, bool msSql, const SchemaInfo *schema, const QString &original)
+QList<SqliteStatement> renderStatement(const Statement &statement, bool msSql, const SchemaInfo *schema, const QString &original,
+                                       const QHash<int, int> *literalSlots, bool *valueDependent)
 {
-    Renderer r(msSql, schema, original);
-    return r.render(statement);
+    Renderer r(msSql, schema, original, literalSlots);
+    QList<SqliteStatement> out = r.render(statement);
+    if (valueDependent) *valueDependent = r.valueDependent();
+    return out;
 }
 
 } // namespace wage::sql

@@ -3,6 +3,8 @@
 #include "db/sqlast.h"
 #include "db/sqltranslate.h"
 
+#include <QHash>
+
 namespace wage::sql {
 
 // What the renderer needs to know of the database: a column's declared type ("nvarchar(20)",
@@ -15,8 +17,11 @@ public:
     virtual QStringList columnNames(const QString &) const { return {}; }
 };
 
+// `literalSlots` (token offset -> literal index): those literals become parameters where their
+// value does not change the translation; `valueDependent` tells whether one had to stay written in.
 QList<SqliteStatement> renderStatement(const Statement &statement, bool msSql, const SchemaInfo *schema,
-                                       const QString &original);
+                                       const QString &original, const QHash<int, int> *literalSlots = nullptr,
+                                       bool *valueDependent = nullptr);
 
 // "nvarchar(20)" -> text, "money" -> number, "datetime" -> date.
 enum class Ty { Unknown, Text, Num, Date };
