@@ -159,7 +159,9 @@ struct Connection::Private : sql::SchemaInfo {
 
     // Types of `table` changed: its columns are read again, and the translations that may name
     // it are made again (all of them when the table is not known).
-    void schemaChanged(const QString &table = QString())
+    // `keep`: the cache key of the statement that made the change, whose own translation does
+    // not depend on the table it creates or drops.
+    void schemaChanged(const QString &table = QString(), const QString &keep = QString())
     {
         prepared.clear();
         if (table.isEmpty()) {
@@ -173,7 +175,8 @@ struct Connection::Private : sql::SchemaInfo {
         schema.remove(key);
         columnOrder.remove(key);
         for (const QString &sql : namedIn.take(key))
-            cache.remove(sql);
+            if (sql != keep) cache.remove(sql);
+        if (!keep.isEmpty()) namedIn[key].append(keep);
     }
 
     // cached statement texts by the names they contain, lower-cased
@@ -203,7 +206,7 @@ struct Connection::Private : sql::SchemaInfo {
 
     static bool shareable(const QList<sql::SqliteStatement> &out)
     {
-        if (out.size() != 1 || out.first().script || !out.first().intoTable.isEmpty() || out.first().changesSchema)
+        if (out.size() != 1 || out.first().script || (out.first().changesSchema && out.first().intoTable.isEmpty()))
             return false;
         const QString &t = out.first().text;
         return t.startsWith(QLatin1String("SELECT ")) || t.startsWith(QLatin1String("INSERT ")) || t.startsWith(QLatin1String("UPDATE "))
@@ -218,13 +221,17 @@ struct Connection::Private : sql::SchemaInfo {
             scripts.clear();
         }
         cache.insert(key, out);
-        rememberNames(key);
+        // DROP reads no column types: a change of the table it names leaves it as it is
+        bool dropOnly = !out.isEmpty();
+        for (const sql::SqliteStatement &st : out) dropOnly = dropOnly && st.text.startsWith(QLatin1String("DROP "));
+        if (!dropOnly) rememberNames(key);
     }
 
     // `part`: one statement of a batch, never a batch itself (cached apart from the same text
     // written alone). With `literals`, a statement that differs from an earlier one only in its
     // literal values takes that one's translation, its values coming back as parameters.
-    QList<sql::SqliteStatement> statements(const QString &sql, bool part = false, SqlParams *literals = nullptr) const
+    QList<sql::SqliteStatement> statements(const QString &sql, bool part = false, SqlParams *literals = nullptr,
+                                           QString *usedKey = nullptr) const
     {
         if (!embedded) {
             sql::SqliteStatement st;
@@ -232,6 +239,7 @@ struct Connection::Private : sql::SchemaInfo {
             return {st};
         }
         const QString key = part ? QLatin1Char('\x01') + sql : sql;
+        if (usedKey) *usedKey = key;
         auto it = cache.constFind(key);
         if (it != cache.constEnd())
             return it.value();
@@ -253,6 +261,7 @@ struct Connection::Private : sql::SchemaInfo {
                 found = cache.constFind(shapeKey);
             }
             if (!found->isEmpty()) {
+                if (usedKey) *usedKey = shapeKey;
                 for (int i = 0; i < literalList.size(); ++i) literals->append({sql::literalParameter(i), literalList[i].value});
                 return found.value();
             }
@@ -419,7 +428,8 @@ struct Connection::Private : sql::SchemaInfo {
         if (!db.isOpen())
             throw DbError(QStringLiteral("数据库未打开"), original);
         SqlParams literals;
-        const QList<sql::SqliteStatement> sts = statements(original, part, &literals);
+        QString key;
+        const QList<sql::SqliteStatement> sts = statements(original, part, &literals, &key);
         if (sts.size() == 1 && sts.first().script) {
             auto script = scripts.value(original);
             if (!script) script = sql::parseScript(original);
@@ -435,7 +445,7 @@ struct Connection::Private : sql::SchemaInfo {
             const sql::SqliteStatement &st = sts[i];
             q.setForwardOnly(true);
             if (!st.intoTable.isEmpty()) {
-                selectInto(q, st, original, params, seconds);
+                selectInto(q, st, original, literals.isEmpty() ? params : params + literals, seconds, sts.size() == 1 ? key : QString());
                 continue;
             }
             bool ok;
@@ -464,7 +474,7 @@ struct Connection::Private : sql::SchemaInfo {
             if (id.isValid())
                 lastId = id;
             if (st.changesSchema)
-                schemaChanged(st.schemaTable);
+                schemaChanged(st.schemaTable, sts.size() == 1 ? key : QString());
             if (i + 1 < sts.size())
                 q.finish();
         }
@@ -474,7 +484,8 @@ struct Connection::Private : sql::SchemaInfo {
 
     // SELECT ... INTO: a new table with the select's columns (declared types kept, texts with
     // the engine's text collation), filled by the select; nothing is left behind when it fails.
-    void selectInto(QSqlQuery &q, const sql::SqliteStatement &st, const QString &original, const SqlParams &params, int seconds)
+    void selectInto(QSqlQuery &q, const sql::SqliteStatement &st, const QString &original, const SqlParams &params, int seconds,
+                    const QString &key)
     {
         const QByteArray text = st.text.toUtf8();
         sqlite3_stmt *stmt = nullptr;
@@ -508,7 +519,7 @@ struct Connection::Private : sql::SchemaInfo {
             QSqlQuery back(db);
             back.exec(QStringLiteral("ROLLBACK TO wage_select_into"));
             back.exec(QStringLiteral("RELEASE wage_select_into"));
-            schemaChanged(st.intoTable);
+            schemaChanged(st.intoTable, key);
             disarm();
         };
         QString target = st.intoTable;
@@ -521,7 +532,7 @@ struct Connection::Private : sql::SchemaInfo {
             undo();
             fail(error, original, seconds);
         }
-        schemaChanged(st.intoTable);
+        schemaChanged(st.intoTable, key);
         sql::SqliteStatement fill;
         fill.text = QStringLiteral("INSERT INTO %1 %2").arg(target, st.text);
         fill.params = st.params;
