@@ -283,6 +283,7 @@ struct Connection::Private : sql::SchemaInfo {
     // Prepared statements by their SQLite text: a statement run again is bound and run, not
     // prepared again. Each is reset (finish) after use so that it holds no lock.
     QHash<QString, QSqlQuery> prepared;
+    bool sharing = true;
     static constexpr int kPreparedLimit = 256;
 
     bool preparedQuery(QSqlQuery &q, const QString &text)
@@ -429,7 +430,7 @@ struct Connection::Private : sql::SchemaInfo {
             throw DbError(QStringLiteral("数据库未打开"), original);
         SqlParams literals;
         QString key;
-        const QList<sql::SqliteStatement> sts = statements(original, part, &literals, &key);
+        const QList<sql::SqliteStatement> sts = statements(original, part, sharing ? &literals : nullptr, &key);
         if (sts.size() == 1 && sts.first().script) {
             auto script = scripts.value(original);
             if (!script) script = sql::parseScript(original);
@@ -450,7 +451,7 @@ struct Connection::Private : sql::SchemaInfo {
             }
             bool ok;
             const bool hasParams = !st.params.isEmpty() || (!embedded && !params.isEmpty());
-            if (embedded && shareable({st})) {
+            if (embedded && sharing && shareable({st})) {
                 ok = preparedQuery(q, st.text);
                 if (ok) {
                     bind(q, st, literals.isEmpty() ? params : params + literals);
@@ -823,5 +824,11 @@ int Connection::commandTimeout() const { return d->commandTimeout; }
 void Connection::setLockTimeout(int milliseconds) { d->busyMs = milliseconds; }
 
 sqlite3 *Connection::sqliteHandle() const { return d->handle; }
+
+void Connection::setStatementSharing(bool on)
+{
+    d->sharing = on;
+    d->prepared.clear();
+}
 
 } // namespace wage
