@@ -827,8 +827,7 @@ sqlite3 *Connection::sqliteHandle() const { return d->handle; }
 
 void Connection::setStatementSharing(bool on)
 {
-    d->sharing = on;
-    d->prepared.clear();
+    d->sharing = on; // what is cached stays valid either way
 }
 
 } // namespace wage
