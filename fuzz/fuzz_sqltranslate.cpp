@@ -3,6 +3,9 @@
 #include "db/connection.h"
 #include "db/sqlrender.h"
 #include "db/sqltranslate.h"
+#include "db/sqllike.h"
+#include "db/sqlscript.h"
+#include "db/sqlshape.h"
 
 #include <QString>
 
@@ -40,5 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 __builtin_trap();
     } catch (const wage::DbError &) {
     }
+    // the batch reader of T-SQL scripts, the shape of a statement and the LIKE matcher
+    try {
+        if (dialect == wage::Dialect::MsSql && wage::sql::isTsqlScript(sql))
+            wage::sql::parseScript(sql);
+    } catch (const wage::DbError &) {
+    }
+    QString shape;
+    QList<wage::sql::LiteralSlot> literals;
+    wage::sql::statementShape(sql, dialect == wage::Dialect::Access, &shape, &literals);
+    wage::sql::likeMatches(sql.left(48), sql.mid(48, 48), dialect == wage::Dialect::MsSql);
     return 0;
 }

@@ -4,6 +4,8 @@
 #include "db/sqldates.h"
 #include "db/sqlitefunctions.h"
 #include "db/sqlrender.h"
+#include "db/sqlscript.h"
+#include "db/sqlshape.h"
 #include "db/sqltranslate.h"
 
 #include <QDateTime>
@@ -82,6 +84,27 @@ bool isJetFile(const QString &path)
     return head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB";
 }
 
+// The text collation once ordered by code point; files made then carry text indexes in that
+// order, which lookups in pinyin order would miss. They are rebuilt once, and the file marked.
+constexpr int kTextOrderVersion = 2;
+
+void reindexTextOnce(sqlite3 *handle, int busyMs)
+{
+    sqlite3_stmt *stmt = nullptr;
+    int version = 0;
+    if (sqlite3_prepare_v2(handle, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+        version = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    if (version >= kTextOrderVersion)
+        return;
+    sqlite3_busy_timeout(handle, busyMs);
+    // a read-only or locked file keeps its mark and is tried again at the next opening
+    const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + sql::kTextCollation
+                           + QByteArrayLiteral("; PRAGMA user_version=") + QByteArray::number(kTextOrderVersion) + QByteArrayLiteral("; COMMIT;");
+    if (sqlite3_exec(handle, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 } // namespace
 
 struct Connection::Private : sql::SchemaInfo {
@@ -100,6 +123,13 @@ struct Connection::Private : sql::SchemaInfo {
     Deadline deadline;
     mutable QHash<QString, QList<sql::SqliteStatement>> cache;
     mutable QHash<QString, QHash<QString, QString>> schema; // table -> column -> declared type
+    mutable QHash<QString, QStringList> columnOrder;        // table -> columns in order
+
+    QStringList columnNames(const QString &table) const override
+    {
+        columnType(table, QString());
+        return columnOrder.value(table.toLower());
+    }
 
     QString columnType(const QString &table, const QString &column) const override
     {
@@ -107,6 +137,8 @@ struct Connection::Private : sql::SchemaInfo {
         auto it = schema.find(key);
         if (it == schema.end()) {
             QHash<QString, QString> cols;
+            QStringList &order = columnOrder[key];
+            order.clear();
             sqlite3_stmt *stmt = nullptr;
             QString quoted = table;
             quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -116,6 +148,7 @@ struct Connection::Private : sql::SchemaInfo {
                     const auto *name = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1));
                     const auto *type = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2));
                     cols.insert(QString::fromUtf8(name).toLower(), QString::fromUtf8(type ? type : ""));
+                    order.append(QString::fromUtf8(name));
                 }
             }
             sqlite3_finalize(stmt);
@@ -127,18 +160,24 @@ struct Connection::Private : sql::SchemaInfo {
 
     // Types of `table` changed: its columns are read again, and the translations that may name
     // it are made again (all of them when the table is not known).
-    void schemaChanged(const QString &table = QString())
+    // `keep`: the cache key of the statement that made the change, whose own translation does
+    // not depend on the table it creates or drops.
+    void schemaChanged(const QString &table = QString(), const QString &keep = QString())
     {
+        prepared.clear();
         if (table.isEmpty()) {
             schema.clear();
+            columnOrder.clear();
             cache.clear();
             namedIn.clear();
             return;
         }
         const QString key = table.toLower();
         schema.remove(key);
+        columnOrder.remove(key);
         for (const QString &sql : namedIn.take(key))
-            cache.remove(sql);
+            if (sql != keep) cache.remove(sql);
+        if (!keep.isEmpty()) namedIn[key].append(keep);
     }
 
     // cached statement texts by the names they contain, lower-cased
@@ -163,25 +202,158 @@ struct Connection::Private : sql::SchemaInfo {
         flush();
     }
 
-    QList<sql::SqliteStatement> statements(const QString &sql) const
+    // T-SQL batches by their text, parsed once
+    mutable QHash<QString, std::shared_ptr<const sql::Script>> scripts;
+
+    static bool shareable(const QList<sql::SqliteStatement> &out)
+    {
+        if (out.size() != 1 || out.first().script || (out.first().changesSchema && out.first().intoTable.isEmpty()))
+            return false;
+        const QString &t = out.first().text;
+        return t.startsWith(QLatin1String("SELECT ")) || t.startsWith(QLatin1String("INSERT ")) || t.startsWith(QLatin1String("UPDATE "))
+               || t.startsWith(QLatin1String("DELETE ")) || t.startsWith(QLatin1String("WITH "));
+    }
+
+    void remember(const QString &key, const QList<sql::SqliteStatement> &out) const
+    {
+        if (cache.size() >= kCacheLimit) {
+            cache.clear();
+            namedIn.clear();
+            scripts.clear();
+        }
+        cache.insert(key, out);
+        // DROP reads no column types: a change of the table it names leaves it as it is
+        bool dropOnly = !out.isEmpty();
+        for (const sql::SqliteStatement &st : out) dropOnly = dropOnly && st.text.startsWith(QLatin1String("DROP "));
+        if (!dropOnly) rememberNames(key);
+    }
+
+    // `part`: one statement of a batch, never a batch itself (cached apart from the same text
+    // written alone). With `literals`, a statement that differs from an earlier one only in its
+    // literal values takes that one's translation, its values coming back as parameters.
+    QList<sql::SqliteStatement> statements(const QString &sql, bool part = false, SqlParams *literals = nullptr,
+                                           QString *usedKey = nullptr) const
     {
         if (!embedded) {
             sql::SqliteStatement st;
             st.text = sql;
             return {st};
         }
-        auto it = cache.constFind(sql);
+        const QString key = part ? QLatin1Char('\x01') + sql : sql;
+        if (usedKey) *usedKey = key;
+        auto it = cache.constFind(key);
         if (it != cache.constEnd())
             return it.value();
-        QList<sql::SqliteStatement> out = sql::translate(sql, dialect, this);
-        if (cache.size() >= kCacheLimit) {
-            cache.clear();
-            namedIn.clear();
+        QString shape;
+        QList<sql::LiteralSlot> literalList;
+        if (literals && sql::statementShape(sql, dialect == Dialect::Access, &shape, &literalList)) {
+            const QString shapeKey = QLatin1Char('\x03') + key.left(part ? 1 : 0) + shape;
+            auto found = cache.constFind(shapeKey);
+            if (found == cache.constEnd()) {
+                QList<sql::SqliteStatement> out;
+                if (part || dialect != Dialect::MsSql || !sql::isTsqlScript(sql)) {
+                    QHash<int, int> positions;
+                    for (int i = 0; i < literalList.size(); ++i) positions.insert(literalList[i].pos, i);
+                    bool dependent = false;
+                    out = sql::translateShape(sql, dialect, this, positions, &dependent);
+                    if (dependent || !shareable(out)) out.clear(); // this shape is cached by its text
+                }
+                remember(shapeKey, out);
+                found = cache.constFind(shapeKey);
+            }
+            if (!found->isEmpty()) {
+                if (usedKey) *usedKey = shapeKey;
+                for (int i = 0; i < literalList.size(); ++i) literals->append({sql::literalParameter(i), literalList[i].value});
+                return found.value();
+            }
         }
-        cache.insert(sql, out);
-        rememberNames(sql);
+        QList<sql::SqliteStatement> out;
+        if (!part && dialect == Dialect::MsSql && sql::isTsqlScript(sql)) {
+            scripts.insert(sql, sql::parseScript(sql));
+            sql::SqliteStatement st;
+            st.script = true;
+            out.append(st);
+        } else {
+            out = sql::translate(sql, dialect, this);
+        }
+        remember(key, out);
+        if (out.first().script && !scripts.contains(sql)) scripts.insert(sql, sql::parseScript(sql));
         return out;
     }
+
+    // Prepared statements by their SQLite text: a statement run again is bound and run, not
+    // prepared again. Each is reset (finish) after use so that it holds no lock.
+    QHash<QString, QSqlQuery> prepared;
+    bool sharing = true;
+    static constexpr int kPreparedLimit = 256;
+
+    bool preparedQuery(QSqlQuery &q, const QString &text)
+    {
+        auto it = prepared.find(text);
+        if (it == prepared.end()) {
+            if (prepared.size() >= kPreparedLimit) prepared.clear();
+            QSqlQuery p(db);
+            p.setForwardOnly(true);
+            if (!p.prepare(text)) {
+                q = p;
+                return false;
+            }
+            it = prepared.insert(text, p);
+        }
+        q = it.value();
+        return true;
+    }
+
+    // Runs the statements of a batch through this connection.
+    struct BatchHost : sql::ScriptHost {
+        Private *d;
+        int seconds;
+        BatchHost(Private *p, int s) : d(p), seconds(s) {}
+        int run(const QString &sql, const SqlParams &params, QueryResult *rows) override
+        {
+            QSqlQuery q(d->db);
+            int n = d->run(q, sql, params, seconds, nullptr, true);
+            if (!q.isSelect()) {
+                q.finish();
+                return n;
+            }
+            n = 0;
+            const QSqlRecord rec = q.record();
+            if (rows)
+                for (int i = 0; i < rec.count(); ++i) rows->columns.append(rec.fieldName(i));
+            d->armTimeout(seconds);
+            while (q.next()) {
+                ++n;
+                if (!rows) continue;
+                QVariantList row;
+                row.reserve(rec.count());
+                for (int i = 0; i < rec.count(); ++i) row.append(q.value(i));
+                rows->rows.append(row);
+            }
+            d->disarm();
+            const QSqlError error = q.lastError();
+            q.finish();
+            if (error.isValid() && error.type() != QSqlError::NoError)
+                d->fail(error, sql, seconds);
+            return n;
+        }
+        bool inTransaction() const override { return d->inTransaction; }
+        void begin() override
+        {
+            if (!d->db.transaction()) d->fail(d->db.lastError(), QStringLiteral("BEGIN TRANSACTION"), 0);
+            d->inTransaction = true;
+        }
+        void commit() override
+        {
+            if (!d->db.commit()) d->fail(d->db.lastError(), QStringLiteral("COMMIT"), 0);
+            d->inTransaction = false;
+        }
+        void rollback() override
+        {
+            d->inTransaction = false;
+            if (!d->db.rollback()) d->fail(d->db.lastError(), QStringLiteral("ROLLBACK"), 0);
+        }
+    };
 
     void armTimeout(int seconds)
     {
@@ -250,24 +422,43 @@ struct Connection::Private : sql::SchemaInfo {
         }
     }
 
-    // Runs every statement; the last one's query stays in `q` for reading.
-    int run(QSqlQuery &q, const QString &original, const SqlParams &params, int seconds)
+    // Runs every statement; the last one's query stays in `q` for reading. A T-SQL batch runs
+    // through the batch runner, its first query's rows going to `batchRows`.
+    int run(QSqlQuery &q, const QString &original, const SqlParams &params, int seconds, QueryResult *batchRows = nullptr,
+            bool part = false)
     {
         if (!db.isOpen())
             throw DbError(QStringLiteral("数据库未打开"), original);
-        const QList<sql::SqliteStatement> sts = statements(original);
+        SqlParams literals;
+        QString key;
+        const QList<sql::SqliteStatement> sts = statements(original, part, sharing ? &literals : nullptr, &key);
+        if (sts.size() == 1 && sts.first().script) {
+            auto script = scripts.value(original);
+            if (!script) script = sql::parseScript(original);
+            BatchHost host(this, seconds);
+            QueryResult rows;
+            const int n = sql::runScript(*script, original, host, params, &rows);
+            if (batchRows) *batchRows = rows;
+            return n;
+        }
         armTimeout(seconds);
         int affected = 0;
         for (int i = 0; i < sts.size(); ++i) {
             const sql::SqliteStatement &st = sts[i];
             q.setForwardOnly(true);
             if (!st.intoTable.isEmpty()) {
-                selectInto(q, st, original, params, seconds);
+                selectInto(q, st, original, literals.isEmpty() ? params : params + literals, seconds, sts.size() == 1 ? key : QString());
                 continue;
             }
             bool ok;
             const bool hasParams = !st.params.isEmpty() || (!embedded && !params.isEmpty());
-            if (hasParams) {
+            if (embedded && sharing && shareable({st})) {
+                ok = preparedQuery(q, st.text);
+                if (ok) {
+                    bind(q, st, literals.isEmpty() ? params : params + literals);
+                    ok = q.exec();
+                }
+            } else if (hasParams) {
                 ok = q.prepare(st.text);
                 if (ok) {
                     bind(q, st, params);
@@ -285,7 +476,7 @@ struct Connection::Private : sql::SchemaInfo {
             if (id.isValid())
                 lastId = id;
             if (st.changesSchema)
-                schemaChanged(st.schemaTable);
+                schemaChanged(st.schemaTable, sts.size() == 1 ? key : QString());
             if (i + 1 < sts.size())
                 q.finish();
         }
@@ -295,7 +486,8 @@ struct Connection::Private : sql::SchemaInfo {
 
     // SELECT ... INTO: a new table with the select's columns (declared types kept, texts with
     // the engine's text collation), filled by the select; nothing is left behind when it fails.
-    void selectInto(QSqlQuery &q, const sql::SqliteStatement &st, const QString &original, const SqlParams &params, int seconds)
+    void selectInto(QSqlQuery &q, const sql::SqliteStatement &st, const QString &original, const SqlParams &params, int seconds,
+                    const QString &key)
     {
         const QByteArray text = st.text.toUtf8();
         sqlite3_stmt *stmt = nullptr;
@@ -329,18 +521,20 @@ struct Connection::Private : sql::SchemaInfo {
             QSqlQuery back(db);
             back.exec(QStringLiteral("ROLLBACK TO wage_select_into"));
             back.exec(QStringLiteral("RELEASE wage_select_into"));
-            schemaChanged(st.intoTable);
+            schemaChanged(st.intoTable, key);
             disarm();
         };
         QString target = st.intoTable;
         target.replace(QLatin1Char('"'), QStringLiteral("\"\""));
         target = QLatin1Char('"') + target + QLatin1Char('"');
-        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(target, defs.join(QLatin1Char(','))))) {
+        // #name: a temporary table of this connection, gone when it closes
+        const QString create = st.intoTable.startsWith(QLatin1Char('#')) ? QStringLiteral("CREATE TEMP TABLE %1 (%2)") : QStringLiteral("CREATE TABLE %1 (%2)");
+        if (!q.exec(create.arg(target, defs.join(QLatin1Char(','))))) {
             const QSqlError error = q.lastError();
             undo();
             fail(error, original, seconds);
         }
-        schemaChanged(st.intoTable);
+        schemaChanged(st.intoTable, key);
         sql::SqliteStatement fill;
         fill.text = QStringLiteral("INSERT INTO %1 %2").arg(target, st.text);
         fill.params = st.params;
@@ -398,6 +592,7 @@ void Connection::openFile(const QString &path, Dialect dialect)
     // text collation finds equal ("G01 " and "G01") would miss each other in joins. Off.
     sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, d->handle, 0x00080000 /* SQLITE_BloomFilter */);
     sqlite3_progress_handler(d->handle, 2000, progressCheck, &d->deadline);
+    reindexTextOnce(d->handle, d->busyMs);
     d->dialect = dialect;
     d->embedded = true;
     d->path = QFileInfo(path).absoluteFilePath();
@@ -449,6 +644,7 @@ void Connection::openDescription(const QString &connectionstr, const QString &ac
 
 void Connection::close()
 {
+    d->prepared.clear();
     if (d->db.isValid()) {
         if (d->db.isOpen())
             d->db.close();
@@ -471,7 +667,9 @@ int Connection::execute(const QString &sql, const SqlParams &params, int timeout
 {
     d->record(sql, this);
     QSqlQuery q(d->db);
-    return d->run(q, sql, params, timeoutSeconds);
+    const int n = d->run(q, sql, params, timeoutSeconds);
+    q.finish();
+    return n;
 }
 
 QueryResult Connection::query(const QString &sql, const SqlParams &params)
@@ -483,8 +681,13 @@ QueryResult Connection::queryRows(const QString &sql, int maxRows, const SqlPara
 {
     d->record(sql, this);
     QSqlQuery q(d->db);
-    d->run(q, sql, params, d->commandTimeout);
     QueryResult r;
+    d->run(q, sql, params, d->commandTimeout, &r);
+    if (!r.columns.isEmpty() || !q.isActive()) {
+        // a T-SQL batch: the rows of its first query
+        if (maxRows >= 0 && r.rows.size() > maxRows) r.rows.resize(maxRows);
+        return r;
+    }
     const QSqlRecord rec = q.record();
     for (int i = 0; i < rec.count(); ++i)
         r.columns.append(rec.fieldName(i));
@@ -497,9 +700,11 @@ QueryResult Connection::queryRows(const QString &sql, int maxRows, const SqlPara
         r.rows.append(row);
     }
     const bool failed = q.lastError().isValid() && q.lastError().type() != QSqlError::NoError;
+    const QSqlError error = q.lastError();
+    q.finish();
     d->disarm();
     if (failed)
-        d->fail(q.lastError(), sql, d->commandTimeout);
+        d->fail(error, sql, d->commandTimeout);
     return r;
 }
 
@@ -529,6 +734,8 @@ QStringList Connection::columns(const QString &sql)
         throw DbError(QStringLiteral("数据库未打开"), sql);
     if (d->embedded) {
         const QList<sql::SqliteStatement> sts = d->statements(sql);
+        if (sts.last().script)
+            return queryRows(sql, 0).columns;
         const QByteArray text = sts.last().text.toUtf8();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v2(d->handle, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
@@ -637,5 +844,10 @@ int Connection::commandTimeout() const { return d->commandTimeout; }
 void Connection::setLockTimeout(int milliseconds) { d->busyMs = milliseconds; }
 
 sqlite3 *Connection::sqliteHandle() const { return d->handle; }
+
+void Connection::setStatementSharing(bool on)
+{
+    d->sharing = on; // what is cached stays valid either way
+}
 
 } // namespace wage

@@ -113,6 +113,10 @@ public:
     int commandTimeout() const;
     // How long a statement without a time limit waits for another program's lock; 30 s by default.
     void setLockTimeout(int milliseconds);
+    // Statements that differ only in their literal values share one translation and one prepared
+    // statement (on by default). Off: each text is translated and prepared on its own, the way
+    // benchmarks show the difference.
+    void setStatementSharing(bool on);
     // The raw SQLite connection of the embedded engine; null on ODBC.
     sqlite3 *sqliteHandle() const;
 

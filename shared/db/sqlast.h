@@ -81,8 +81,10 @@ struct SelectItem {
 
 struct SelectCore {
     bool distinct = false;
+    bool distinctRow = false;     // Jet DISTINCTROW: each source record once
     NodeP top;
     bool topPercent = false;
+    bool topTies = false;         // T-SQL WITH TIES (Jet keeps ties always)
     QList<SelectItem> items;
     QString into;
     QList<FromItem> from;
@@ -134,6 +136,7 @@ struct Statement {
     QString indexName;
     bool unique = false;
     bool ifExists = false;
+    bool truncate = false;        // Delete: TRUNCATE TABLE
     QList<NodeP> indexExprs;
     QStringList indexDirs;
 };

@@ -123,6 +123,7 @@ QString formatNumber(double v, const QString &format)
     QString whole = dot < 0 ? s : s.left(dot);
     const QString frac = dot < 0 ? QString() : s.mid(dot);
     if (whole == QLatin1String("0") && minInt == 0) whole.clear();
+    if (whole.size() < minInt) whole = whole.rightJustified(minInt, QLatin1Char('0')); // "00" shows 3 as 03
     if (grouping)
         for (int i = int(whole.size()) - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char(','));
     const bool negative = v < 0 && s.contains(QRegularExpression(QStringLiteral("[1-9]")));

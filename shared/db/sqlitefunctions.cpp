@@ -3,6 +3,11 @@
 #include "db/sqldates.h"
 #include "db/sqlformat.h"
 
+#include "core/textorder.h"
+#include "db/sqlarith.h"
+#include "db/sqllike.h"
+#include "db/sqlserverfunctions.h"
+
 #include <QLocale>
 #include <QUuid>
 
@@ -18,21 +23,7 @@ namespace {
 
 int textCompare(void *, int n1, const void *p1, int n2, const void *p2)
 {
-    const auto *a = static_cast<const unsigned char *>(p1);
-    const auto *b = static_cast<const unsigned char *>(p2);
-    while (n1 > 0 && a[n1 - 1] == ' ')
-        --n1;
-    while (n2 > 0 && b[n2 - 1] == ' ')
-        --n2;
-    const int n = n1 < n2 ? n1 : n2;
-    for (int i = 0; i < n; ++i) {
-        int x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return n1 == n2 ? 0 : (n1 < n2 ? -1 : 1);
+    return compareTextUtf8(static_cast<const char *>(p1), n1, static_cast<const char *>(p2), n2);
 }
 
 // ---- argument and result helpers ----------------------------------------------------------
@@ -113,6 +104,17 @@ void fnDateTime(sqlite3_context *c, int, sqlite3_value **a)
     if (sqlite3_value_type(a[0]) != SQLITE_TEXT || !dateArg(a[0], &d, nullptr, false))
         return sqlite3_result_value(c, a[0]);
     resultText(c, storedDate(d));
+}
+
+// A text literal compared with a date, bound as a parameter: read as a date in any of the
+// client's forms, as the statement text would have been.
+void fnDateLiteral(sqlite3_context *c, int, sqlite3_value **a)
+{
+    QDateTime d;
+    bool timed = false;
+    if (sqlite3_value_type(a[0]) != SQLITE_TEXT || !parseDateText(text(a[0]), &d, &timed))
+        return sqlite3_result_value(c, a[0]);
+    resultText(c, timed ? storedDate(d) : storedDateOnly(d.date()));
 }
 
 void fnAddDays(sqlite3_context *c, int, sqlite3_value **a)
@@ -420,8 +422,6 @@ void fnStr(sqlite3_context *c, int argc, sqlite3_value **a)
     resultText(c, s.rightJustified(length, QLatin1Char(' ')));
 }
 
-double roundHalfEven(double v) { return std::nearbyint(v); }
-
 void fnCInt(sqlite3_context *c, int, sqlite3_value **a)
 {
     if (isNull(a[0])) return sqlite3_result_null(c);
@@ -478,10 +478,16 @@ void fnAdd(sqlite3_context *c, int, sqlite3_value **a)
         return sqlite3_result_double(c, number(a[0]) + number(a[1]));
     }
     if (n0 != n1) {
-        // a number and a text that reads as a number add up
+        // a number and a text add up when the text reads as a number; otherwise both engines fail
         bool ok = false;
-        const double t = text(n0 ? a[1] : a[0]).trimmed().toDouble(&ok);
-        if (ok) return sqlite3_result_double(c, t + number(n0 ? a[0] : a[1]));
+        const QString t = text(n0 ? a[1] : a[0]);
+        const double v = t.trimmed().toDouble(&ok);
+        if (ok) return sqlite3_result_double(c, v + number(n0 ? a[0] : a[1]));
+        if (sqlite3_value_type(n0 ? a[1] : a[0]) == SQLITE_TEXT) {
+            const QByteArray msg = (msSqlOf(c) ? QStringLiteral("在将 varchar 值 '%1' 转换成数据类型 int 时失败。")
+                                               : QStringLiteral("表达式中类型不匹配：'%1' 不是数字。")).arg(t).toUtf8();
+            return sqlite3_result_error(c, msg.constData(), int(msg.size()));
+        }
     }
     resultText(c, (n0 ? numberText(a[0]) : text(a[0])) + (n1 ? numberText(a[1]) : text(a[1])));
 }
@@ -526,6 +532,7 @@ struct Fn {
 const Fn kFunctions[] = {
     {"date", 0, fnToday, false}, {"time", 0, fnTime, false}, {"getdate", 0, fnNow, false}, {"now", 0, fnNow, false},
     {"wage_date", 1, fnDateOnly, true}, {"wage_datetime", 1, fnDateTime, true}, {"wage_adddays", 2, fnAddDays, true},
+    {"wage_dateliteral", 1, fnDateLiteral, true},
     {"cdate", 1, fnDateTime, true}, {"datevalue", 1, fnDateOnly, true},
     {"dateadd", 3, fnDateAdd, true}, {"datediff", 3, fnDateDiff, true}, {"datepart", 2, fnDatePart, true},
     {"datename", 2, fnDateName, true},
@@ -561,7 +568,7 @@ bool registerSqliteFunctions(sqlite3 *db, bool msSql)
         if (sqlite3_create_function_v2(db, f.name, f.args, flags, dialect, f.fn, nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
     }
-    return true;
+    return registerArithmeticFunctions(db, dialect) && registerLikeFunction(db, dialect) && registerServerFunctions(db, dialect);
 }
 
 } // namespace wage::sql

@@ -89,6 +89,7 @@ private:
     NodeP notExpr();
     NodeP predicate();
     NodeP additive();
+    NodeP concatenation();
     NodeP multiplicative();
     NodeP unary();
     NodeP primary();
@@ -227,6 +228,7 @@ SelectCore Parser::core()
     SelectCore c;
     expect("select");
     if (accept("distinct")) c.distinct = true;
+    else if (!m_ms && accept("distinctrow")) c.distinctRow = true;
     else accept("all");
     if (accept("top")) {
         if (acceptOp("(")) { c.top = expr(); expectOp(")"); }
@@ -238,7 +240,7 @@ SelectCore Parser::core()
             c.top = n;
         }
         if (accept("percent")) c.topPercent = true;
-        if (accept("with")) expect("ties");
+        if (accept("with")) { expect("ties"); c.topTies = true; }
     }
     do {
         SelectItem it;
@@ -354,7 +356,7 @@ NodeP Parser::notExpr()
 
 NodeP Parser::predicate()
 {
-    NodeP l = additive();
+    NodeP l = concatenation();
     for (;;) {
         const Token &t = peek();
         if (t.type == Tok::Op && (t.text == QLatin1String("=") || t.text == QLatin1String("<>") || t.text == QLatin1String("!=")
@@ -364,7 +366,7 @@ NodeP Parser::predicate()
             if (op == QLatin1String("!=")) op = QStringLiteral("<>");
             if (op == QLatin1String("!<")) op = QStringLiteral(">=");
             if (op == QLatin1String("!>")) op = QStringLiteral("<=");
-            l = binary(op, l, additive());
+            l = binary(op, l, concatenation());
             continue;
         }
         bool negate = false;
@@ -383,9 +385,9 @@ NodeP Parser::predicate()
         if (accept("between")) {
             NodeP n = make(NK::Between);
             n->flag = negate;
-            NodeP lo = additive();
+            NodeP lo = concatenation();
             expect("and");
-            n->kids = {l, lo, additive()};
+            n->kids = {l, lo, concatenation()};
             l = n;
             continue;
         }
@@ -406,9 +408,9 @@ NodeP Parser::predicate()
         if (accept("like")) {
             NodeP n = make(NK::Like);
             n->flag = negate;
-            n->kids = {l, additive()};
+            n->kids = {l, concatenation()};
             if (accept("escape"))
-                n->kids.append(additive());
+                n->kids.append(concatenation());
             l = n;
             continue;
         }
@@ -418,12 +420,24 @@ NodeP Parser::predicate()
     }
 }
 
+// Jet's `&` joins texts after `+` and `-` have done their work ('a' & 1+2 is "a3"); in T-SQL
+// `&` is the bitwise and of the additive level.
+NodeP Parser::concatenation()
+{
+    NodeP l = additive();
+    while (!m_ms && peek().isOp("&")) {
+        next();
+        l = binary(QStringLiteral("&"), l, additive());
+    }
+    return l;
+}
+
 NodeP Parser::additive()
 {
     NodeP l = multiplicative();
     for (;;) {
         const Token &t = peek();
-        if (t.isOp("+") || t.isOp("-") || t.isOp("||") || t.isOp("&") || t.isOp("|") || t.isOp("^")) {
+        if (t.isOp("+") || t.isOp("-") || t.isOp("||") || (m_ms && t.isOp("&")) || t.isOp("|") || t.isOp("^")) {
             const QString op = next().text;
             l = binary(op, l, multiplicative());
         } else {
@@ -958,6 +972,14 @@ Statement Parser::statement()
     else if (t.is("create")) s = createStatement();
     else if (t.is("alter")) s = alterStatement();
     else if (t.is("drop")) s = dropStatement();
+    else if (t.is("truncate")) {
+        // TRUNCATE TABLE t: every row goes, and the identity starts again
+        next();
+        expect("table");
+        s.kind = Statement::Delete;
+        s.table = tableName();
+        s.truncate = true;
+    }
     else if (t.is("exec") || t.is("execute")) fail(QStringLiteral("内置数据库不支持存储过程（EXEC）"));
     else fail(QStringLiteral("无法识别的语句"));
     if (!atEnd())

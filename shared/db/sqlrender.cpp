@@ -3,8 +3,14 @@
 #include "db/connection.h"
 #include "db/sqldates.h"
 #include "db/sqlitefunctions.h"
+#include "db/sqllike.h"
+#include "db/sqlscript.h"
+#include "db/sqlshape.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <functional>
 
 namespace wage::sql {
 
@@ -61,14 +67,40 @@ struct Scope {
     const Scope *parent = nullptr;
 };
 
+// Numeric kinds that decide how a division divides.
+enum class Kind { Unknown, Int, Money, Exact, Float };
+
 class Renderer {
 public:
-    Renderer(bool msSql, const SchemaInfo *schema, const QString &original)
-        : m_ms(msSql), m_schema(schema), m_sql(original) {}
+    Renderer(bool msSql, const SchemaInfo *schema, const QString &original, const QHash<int, int> *literalSlots)
+        : m_ms(msSql), m_schema(schema), m_sql(original), m_slots(literalSlots) {}
 
     QList<SqliteStatement> render(const Statement &s);
+    // A literal the statement never rendered (a size in a type name, say) decided the
+    // translation as written.
+    bool valueDependent() const { return m_valueDependent || (m_slots && m_consumed.size() != m_slots->size()); }
 
 private:
+    const QHash<int, int> *m_slots;
+    bool m_valueDependent = false;
+    int m_inline = 0;   // >0: literals are written in (result column names, positions)
+    QSet<int> m_consumed;
+
+    // The parameter for a literal that takes part in the statement's shape; empty when the
+    // literal is written in (and the translation then depends on its value).
+    QString slotParameter(const Node &n)
+    {
+        if (!m_slots || n.kind != NK::Literal) return QString();
+        auto it = m_slots->constFind(n.token.pos);
+        if (it == m_slots->constEnd()) return QString();
+        m_consumed.insert(it.value());
+        if (m_inline > 0) { m_valueDependent = true; return QString(); }
+        const QString p = literalParameter(it.value());
+        if (!m_params.contains(p)) m_params.append(p);
+        return QLatin1Char(':') + p;
+    }
+    bool slotted(const Node &n) const { return m_slots && n.kind == NK::Literal && m_slots->contains(n.token.pos); }
+
     bool m_ms;
     const SchemaInfo *m_schema;
     QString m_sql;
@@ -86,10 +118,106 @@ private:
     QString fromList(const QList<FromItem> &items, Scope *scope, const Scope *outer);
     void declare(const QList<FromItem> &items, Scope *scope);
     QString orderList(const QList<OrderItem> &items, const Scope *scope);
-    QString castTo(const QString &typeName, const QString &value, Ty *type);
+    QString castTo(const QString &typeName, const QString &value, Ty from, Ty *type);
     QString storeAs(const QString &table, const QString &column, const QString &value);
     QString columnDef(const ColumnDef &d, bool inCreate, bool autoincrement);
+    Kind kindOf(const NodeP &n, const Scope *scope) const;
+    QString arithmetic(const Node &n, const Scope *scope, QString l, QString r, Ty ta, Ty tb, Ty *type);
+    QString like(const Node &n, const Scope *scope);
+    QString scalarSubquery(const Query &q, const Scope *scope);
+    QString distinctRowGroups(const SelectCore &c, const Scope &scope) const;
+    QString topWithTies(const SelectCore &c, const Scope *outer, const QList<OrderItem> &order, const QString &n);
 };
+
+Kind kindOfDeclared(const QString &declared)
+{
+    const QString t = declared.toLower();
+    if (t.isEmpty()) return Kind::Unknown;
+    if (t.contains(QLatin1String("money")) || t.contains(QLatin1String("currency"))) return Kind::Money;
+    if (t.contains(QLatin1String("dec")) || t.contains(QLatin1String("numeric"))) return Kind::Exact;
+    if (t.contains(QLatin1String("float")) || t.contains(QLatin1String("real")) || t.contains(QLatin1String("double"))
+        || t.contains(QLatin1String("single")))
+        return Kind::Float;
+    if (t.contains(QLatin1String("int")) || t == QLatin1String("bit") || t == QLatin1String("counter") || t == QLatin1String("long")
+        || t == QLatin1String("byte") || t.contains(QLatin1String("identity")) || t == QLatin1String("autoincrement"))
+        return Kind::Int;
+    return Kind::Unknown;
+}
+
+Kind Renderer::kindOf(const NodeP &np, const Scope *scope) const
+{
+    const Node &n = *np;
+    switch (n.kind) {
+    case NK::Literal:
+        if (n.token.type != Tok::Number) return Kind::Unknown;
+        if (n.token.text.contains(QLatin1Char('e'), Qt::CaseInsensitive) && !n.token.text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            return Kind::Float;
+        return n.token.text.contains(QLatin1Char('.')) ? Kind::Exact : Kind::Int;
+    case NK::Column: return kindOfDeclared(columnType(scope, n.parts));
+    case NK::Cast: case NK::Convert: return kindOfDeclared(n.typeName);
+    case NK::Unary: return n.text == QLatin1String("NOT") ? Kind::Int : kindOf(n.kids[0], scope);
+    case NK::List: return n.kids.size() == 1 ? kindOf(n.kids[0], scope) : Kind::Unknown;
+    case NK::Case: {
+        const int first = n.caseHasOperand ? 2 : 1;
+        return first < n.kids.size() ? kindOf(n.kids[first], scope) : Kind::Unknown;
+    }
+    case NK::Func: {
+        const QString f = n.text.toLower();
+        if (f == QLatin1String("count") || f == QLatin1String("len") || f == QLatin1String("charindex") || f == QLatin1String("datediff")
+            || f == QLatin1String("datepart") || f == QLatin1String("year") || f == QLatin1String("month") || f == QLatin1String("day")
+            || f == QLatin1String("row_number") || f == QLatin1String("rank") || f == QLatin1String("dense_rank")
+            || f == QLatin1String("datalength") || f == QLatin1String("patindex"))
+            return Kind::Int;
+        if ((f == QLatin1String("sum") || f == QLatin1String("min") || f == QLatin1String("max") || f == QLatin1String("abs")
+             || f == QLatin1String("isnull") || f == QLatin1String("coalesce") || f == QLatin1String("floor")
+             || f == QLatin1String("ceiling") || f == QLatin1String("round")) && !n.kids.isEmpty())
+            return kindOf(n.kids[0], scope);
+        if (f == QLatin1String("avg")) {
+            const Kind k = n.kids.isEmpty() ? Kind::Unknown : kindOf(n.kids[0], scope);
+            return k == Kind::Int ? Kind::Exact : k;
+        }
+        return Kind::Unknown;
+    }
+    case NK::Binary: {
+        const QString &op = n.text;
+        if (op != QLatin1String("+") && op != QLatin1String("-") && op != QLatin1String("*") && op != QLatin1String("/")
+            && op != QLatin1String("%"))
+            return Kind::Unknown;
+        const Kind a = kindOf(n.kids[0], scope), b = kindOf(n.kids[1], scope);
+        if (a == Kind::Unknown || b == Kind::Unknown) return Kind::Unknown;
+        if (a == Kind::Float || b == Kind::Float) return Kind::Float;
+        if (a == Kind::Exact || b == Kind::Exact) return Kind::Exact;
+        if (a == Kind::Money || b == Kind::Money) return Kind::Money;
+        return Kind::Int;
+    }
+    default:
+        return Kind::Unknown;
+    }
+}
+
+// Arithmetic other than `+` of dates and texts: division by the operands' kinds, errors for
+// division by zero and for texts that are no numbers.
+QString Renderer::arithmetic(const Node &n, const Scope *scope, QString l, QString r, Ty ta, Ty tb, Ty *type)
+{
+    const QString &op = n.text;
+    *type = Ty::Num;
+    // a text beside a number is converted, or the statement fails as on the servers
+    if (ta == Ty::Text) l = QStringLiteral("wage_num(%1)").arg(l);
+    if (tb == Ty::Text) r = QStringLiteral("wage_num(%1)").arg(r);
+    if (op == QLatin1String("/")) {
+        if (!m_ms) return QStringLiteral("wage_div(%1,%2,0)").arg(l, r);
+        const Kind a = kindOf(n.kids[0], scope), b = kindOf(n.kids[1], scope);
+        if (a == Kind::Unknown || b == Kind::Unknown) return QStringLiteral("wage_div(%1,%2,1)").arg(l, r);
+        if (a == Kind::Int && b == Kind::Int) return QStringLiteral("wage_div(%1,%2,1)").arg(l, r);
+        if (a == Kind::Money && (b == Kind::Money || b == Kind::Int)) return QStringLiteral("wage_div(%1,%2,2)").arg(l, r);
+        return QStringLiteral("wage_div(%1,%2,0)").arg(l, r);
+    }
+    if (op == QLatin1String("%")) return QStringLiteral("wage_mod(%1,%2)").arg(l, r);
+    if (op == QLatin1String("\\")) return QStringLiteral("wage_jetidiv(%1,%2)").arg(l, r);
+    if (op == QLatin1String("^")) return m_ms ? QStringLiteral("((%1 | %2) - (%1 & %2))").arg(l, r) : QStringLiteral("power(%1,%2)").arg(l, r);
+    if (op == QLatin1String("&")) return l + QStringLiteral(" & ") + r;
+    return l + QLatin1Char(' ') + op + QLatin1Char(' ') + r;
+}
 
 QString Renderer::columnType(const Scope *scope, const QStringList &parts) const
 {
@@ -115,8 +243,18 @@ QString Renderer::columnType(const Scope *scope, const QStringList &parts) const
 
 QString Renderer::dateLiteralIfDate(const NodeP &n, Ty other, const Scope *scope, Ty *type)
 {
+    // A text parameter or variable compared with a date is read as a date when it holds one.
+    if (other == Ty::Date && (n->kind == NK::Param || n->kind == NK::Variable)) {
+        if (type) *type = Ty::Date;
+        return QStringLiteral("wage_datetime(%1)").arg(expr(n, scope));
+    }
     // A text literal compared with a date is read as a date in any of the client's forms.
+    if (other == Ty::Date && n->kind == NK::Literal && n->token.type == Tok::String && slotted(*n) && m_inline == 0) {
+        if (type) *type = Ty::Date;
+        return QStringLiteral("wage_dateliteral(%1)").arg(slotParameter(*n));
+    }
     if (other == Ty::Date && n->kind == NK::Literal && n->token.type == Tok::String) {
+        if (slotted(*n)) m_valueDependent = true;
         QDateTime dt;
         bool timed = false;
         if (parseDateText(n->token.text, &dt, &timed)) {
@@ -132,13 +270,14 @@ QString Renderer::compare(const QString &op, const NodeP &a, const NodeP &b, con
     Ty ta = Ty::Unknown, tb = Ty::Unknown;
     QString l = expr(a, scope, &ta);
     QString r = expr(b, scope, &tb);
-    if (tb == Ty::Date && a->kind == NK::Literal) l = dateLiteralIfDate(a, tb, scope, &ta);
-    if (ta == Ty::Date && b->kind == NK::Literal) r = dateLiteralIfDate(b, ta, scope, &tb);
+    auto plain = [](const NodeP &n) { return n->kind == NK::Literal || n->kind == NK::Param || n->kind == NK::Variable; };
+    if (tb == Ty::Date && plain(a)) l = dateLiteralIfDate(a, tb, scope, &ta);
+    if (ta == Ty::Date && plain(b)) r = dateLiteralIfDate(b, ta, scope, &tb);
     const bool textual = ta != Ty::Num && tb != Ty::Num && ta != Ty::Date && tb != Ty::Date;
     return l + (textual ? kCollate : QString()) + QLatin1Char(' ') + op + QLatin1Char(' ') + r;
 }
 
-QString Renderer::castTo(const QString &typeName, const QString &value, Ty *type)
+QString Renderer::castTo(const QString &typeName, const QString &value, Ty from, Ty *type)
 {
     const QString low = typeName.toLower();
     const Ty ty = typeOfDeclared(typeName);
@@ -155,17 +294,22 @@ QString Renderer::castTo(const QString &typeName, const QString &value, Ty *type
             return QStringLiteral("wage_date(%1)").arg(value);
         return QStringLiteral("wage_datetime(%1)").arg(value);
     }
+    // a text that is no number fails as on the servers instead of becoming 0
+    const bool strict = from != Ty::Num;
     if (low.startsWith(QLatin1String("int")) || low.contains(QLatin1String("int")) || low == QLatin1String("bit")
         || low == QLatin1String("long") || low == QLatin1String("byte"))
-        return QStringLiteral("CAST(%1 AS INTEGER)").arg(value);
+        return (strict ? QStringLiteral("wage_castint(%1)") : QStringLiteral("CAST(%1 AS INTEGER)")).arg(value);
+    const QString real = (strict ? QStringLiteral("wage_castnum(%1)") : QStringLiteral("CAST(%1 AS REAL)")).arg(value);
     if (low.startsWith(QLatin1String("dec")) || low.startsWith(QLatin1String("numeric"))) {
         const int comma = low.indexOf(QLatin1Char(','));
         if (comma > 0)
-            return QStringLiteral("round(CAST(%1 AS REAL),%2)").arg(value).arg(low.mid(comma + 1, low.indexOf(QLatin1Char(')')) - comma - 1).toInt());
-        return QStringLiteral("CAST(%1 AS INTEGER)").arg(value);
+            return QStringLiteral("round(%1,%2)").arg(real).arg(low.mid(comma + 1, low.indexOf(QLatin1Char(')')) - comma - 1).toInt());
+        return (strict ? QStringLiteral("wage_castint(%1)") : QStringLiteral("CAST(%1 AS INTEGER)")).arg(value);
     }
+    if (low.contains(QLatin1String("money")) || low.contains(QLatin1String("currency")))
+        return QStringLiteral("wage_money(%1)").arg(real);
     if (ty == Ty::Num)
-        return QStringLiteral("CAST(%1 AS REAL)").arg(value);
+        return real;
     return value;
 }
 
@@ -200,9 +344,46 @@ QString Renderer::func(const Node &n, const Scope *scope, Ty *type)
         return out;
     };
     const Ty first = types.value(0, Ty::Unknown);
+    if ((n.flag || name == QLatin1String("min") || name == QLatin1String("max")) && args.size() == 1 && first == Ty::Text
+        && n.kids[0]->kind != NK::Column)
+        args[0] += kCollate;
     if (name == QLatin1String("isnull")) {
         if (args.size() == 1) { if (type) *type = Ty::Num; return QStringLiteral("(%1 IS NULL)").arg(args[0]); }
         return call(QStringLiteral("ifnull"), first != Ty::Unknown ? first : types.value(1));
+    }
+    if (!m_ms && name == QLatin1String("round")) return call(QStringLiteral("wage_roundeven"), Ty::Num);
+    if (!m_ms && name == QLatin1String("switch")) {
+        // Switch(condition, value, ...): the value of the first true condition, else Null
+        if (args.isEmpty() || args.size() % 2) fail(QStringLiteral("Switch 的参数必须成对出现"));
+        QString out = QStringLiteral("CASE");
+        Ty result = Ty::Unknown;
+        for (int i = 0; i + 1 < args.size(); i += 2) {
+            out += QStringLiteral(" WHEN ") + args[i] + QStringLiteral(" THEN ") + args[i + 1];
+            if (result == Ty::Unknown) result = types[i + 1];
+        }
+        if (type) *type = result;
+        return out + QStringLiteral(" END");
+    }
+    if (name == QLatin1String("choose")) {
+        // Choose(index, a, b, ...): the index rounded to a whole number picks; out of range gives Null
+        if (args.size() < 2) fail(QStringLiteral("Choose 缺少参数"));
+        QString out = (m_ms ? QStringLiteral("CASE CAST(%1 AS INTEGER)") : QStringLiteral("CASE wage_roundeven(%1)")).arg(args[0]);
+        Ty result = Ty::Unknown;
+        for (int i = 1; i < args.size(); ++i) {
+            out += QStringLiteral(" WHEN %1 THEN ").arg(i) + args[i];
+            if (result == Ty::Unknown) result = types[i];
+        }
+        if (type) *type = result;
+        return out + QStringLiteral(" END");
+    }
+    if (name == QLatin1String("scope_identity") && args.isEmpty()) { if (type) *type = Ty::Num; return QStringLiteral("last_insert_rowid()"); }
+    if (name == QLatin1String("datalength") && args.size() == 1) {
+        // nchar/nvarchar take two bytes a character; other texts their code page's bytes
+        const Node &k = *n.kids[0];
+        const bool wide = (k.kind == NK::Column && columnType(scope, k.parts).startsWith(QLatin1Char('n'), Qt::CaseInsensitive))
+                          || (k.kind == NK::Literal && k.token.nationalString);
+        if (type) *type = Ty::Num;
+        return QStringLiteral("wage_datalength(%1,%2)").arg(args[0], wide ? QStringLiteral("1") : QStringLiteral("0"));
     }
     if (name == QLatin1String("nz") && args.size() == 1) return QStringLiteral("ifnull(%1,0)").arg(args[0]);
     if (name == QLatin1String("nz")) return call(QStringLiteral("ifnull"), types.value(1));
@@ -227,7 +408,7 @@ QString Renderer::func(const Node &n, const Scope *scope, Ty *type)
         {"rtrim", Ty::Text}, {"ltrim", Ty::Text}, {"trim", Ty::Text}, {"mid", Ty::Text}, {"substr", Ty::Text},
         {"replace", Ty::Text}, {"upper", Ty::Text}, {"lower", Ty::Text}, {"format", Ty::Text}, {"str", Ty::Text},
         {"cstr", Ty::Text}, {"space", Ty::Text}, {"replicate", Ty::Text}, {"concat", Ty::Text}, {"char", Ty::Text},
-        {"datename", Ty::Text}, {"newid", Ty::Text}, {"quotename", Ty::Text}, {"reverse", Ty::Text},
+        {"datename", Ty::Text}, {"stuff", Ty::Text}, {"patindex", Ty::Num}, {"object_id", Ty::Num}, {"newid", Ty::Text}, {"quotename", Ty::Text}, {"reverse", Ty::Text},
         {"dateadd", Ty::Date}, {"eomonth", Ty::Date}, {"datefromparts", Ty::Date}, {"dateserial", Ty::Date},
         {"cdate", Ty::Date}, {"datevalue", Ty::Date}, {"wage_date", Ty::Date}, {"wage_datetime", Ty::Date},
     };
@@ -249,6 +430,10 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
     const Node &n = *np;
     switch (n.kind) {
     case NK::Literal:
+        if (n.token.type == Tok::String || n.token.type == Tok::Number) {
+            const QString p = slotParameter(n);
+            if (!p.isEmpty()) { *type = n.token.type == Tok::String ? Ty::Text : Ty::Num; return p; }
+        }
         switch (n.token.type) {
         case Tok::String: *type = Ty::Text; return quoteText(n.token.text);
         case Tok::Number:
@@ -278,8 +463,17 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
     case NK::Param:
         if (!m_params.contains(n.text)) m_params.append(n.text);
         return QLatin1Char(':') + n.text;
-    case NK::Variable:
-        fail(QStringLiteral("内置数据库不支持变量 %1").arg(n.text));
+    case NK::Variable: {
+        if (!m_ms) fail(QStringLiteral("内置数据库不支持变量 %1").arg(n.text));
+        const QString v = n.text.toLower();
+        if (v == QLatin1String("@@identity")) { *type = Ty::Num; return QStringLiteral("last_insert_rowid()"); }
+        if (v == QLatin1String("@@error")) { *type = Ty::Num; return QStringLiteral("0"); }
+        if (v.startsWith(QLatin1String("@@")) && v != QLatin1String("@@rowcount") && v != QLatin1String("@@trancount"))
+            fail(QStringLiteral("内置数据库不支持系统变量 %1").arg(n.text));
+        const QString param = variableParameter(n.text);
+        if (!m_params.contains(param)) m_params.append(param);
+        return QLatin1Char(':') + param;
+    }
     case NK::Star:
         return n.parts.isEmpty() ? QStringLiteral("*") : quoteName(n.parts.last()) + QStringLiteral(".*");
     case NK::DatePart:
@@ -309,38 +503,38 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
             // joins the texts; with neither known, the values decide when the statement runs.
             if (ta == Ty::Date && tb == Ty::Num) { *type = Ty::Date; return QStringLiteral("wage_adddays(%1,%2)").arg(l, r); }
             if (tb == Ty::Date && ta == Ty::Num) { *type = Ty::Date; return QStringLiteral("wage_adddays(%1,%2)").arg(r, l); }
-            if (ta == Ty::Num || tb == Ty::Num) { *type = Ty::Num; return l + QStringLiteral(" + ") + r; }
+            if (ta == Ty::Num || tb == Ty::Num) {
+                *type = Ty::Num;
+                if (ta == Ty::Text) return QStringLiteral("wage_num(%1) + %2").arg(l, r);
+                if (tb == Ty::Text) return QStringLiteral("%1 + wage_num(%2)").arg(l, r);
+                return l + QStringLiteral(" + ") + r;
+            }
             if (ta == Ty::Text || tb == Ty::Text) { *type = Ty::Text; return l + QStringLiteral(" || ") + r; }
             return QStringLiteral("wage_add(%1,%2)").arg(l, r);
         }
         if (op == QLatin1String("-")) {
             if (ta == Ty::Date && tb == Ty::Num) { *type = Ty::Date; return QStringLiteral("wage_adddays(%1,-(%2))").arg(l, r); }
             if (ta == Ty::Date && tb == Ty::Date) { *type = Ty::Num; return QStringLiteral("(julianday(%1)-julianday(%2))").arg(l, r); }
-            *type = Ty::Num;
-            return l + QStringLiteral(" - ") + r;
+            return arithmetic(n, scope, l, r, ta, tb, type);
         }
         if (op == QLatin1String("||")) { *type = Ty::Text; return l + QStringLiteral(" || ") + r; }
-        if (op == QLatin1String("&")) {
-            if (!m_ms) { *type = Ty::Text; return QStringLiteral("(ifnull(%1,'') || ifnull(%2,''))").arg(l, r); }
-            *type = Ty::Num;
-            return l + QStringLiteral(" & ") + r;
-        }
-        *type = Ty::Num;
-        if (op == QLatin1String("/") && !m_ms) return QStringLiteral("(%1 * 1.0 / %2)").arg(l, r);
-        if (op == QLatin1String("\\")) return QStringLiteral("CAST(%1 / %2 AS INTEGER)").arg(l, r);
-        if (op == QLatin1String("^")) return m_ms ? QStringLiteral("((%1 | %2) - (%1 & %2))").arg(l, r) : QStringLiteral("power(%1,%2)").arg(l, r);
-        return l + QLatin1Char(' ') + op + QLatin1Char(' ') + r;
+        if (op == QLatin1String("&") && !m_ms) { *type = Ty::Text; return QStringLiteral("(ifnull(%1,'') || ifnull(%2,''))").arg(l, r); }
+        return arithmetic(n, scope, l, r, ta, tb, type);
     }
     case NK::Func:
         return func(n, scope, type);
-    case NK::Cast:
-        return castTo(n.typeName, expr(n.kids[0], scope), type);
+    case NK::Cast: {
+        Ty from;
+        const QString v = expr(n.kids[0], scope, &from);
+        return castTo(n.typeName, v, from, type);
+    }
     case NK::Convert: {
-        const QString v = expr(n.kids[0], scope);
+        Ty from;
+        const QString v = expr(n.kids[0], scope, &from);
         *type = typeOfDeclared(n.typeName);
         if (n.kids.size() > 1 || *type == Ty::Text)
             return QStringLiteral("convert(%1,%2,%3)").arg(quoteText(n.typeName), v, n.kids.size() > 1 ? expr(n.kids[1], scope) : QStringLiteral("NULL"));
-        return castTo(n.typeName, v, type);
+        return castTo(n.typeName, v, from, type);
     }
     case NK::Case: {
         QString out = QStringLiteral("CASE");
@@ -358,7 +552,7 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
         return out + QStringLiteral(" END");
     }
     case NK::Subquery:
-        return QLatin1Char('(') + query(*n.query, scope) + QLatin1Char(')');
+        return scalarSubquery(*n.query, scope);
     case NK::List: {
         QStringList parts;
         Ty t = Ty::Unknown;
@@ -393,12 +587,9 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
         const bool textual = t == Ty::Text || t == Ty::Unknown;
         return v + (textual ? kCollate : QString()) + (n.flag ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN (")) + list + QLatin1Char(')');
     }
-    case NK::Like: {
-        QString out = expr(n.kids[0], scope) + (n.flag ? QStringLiteral(" NOT LIKE ") : QStringLiteral(" LIKE ")) + expr(n.kids[1], scope);
-        if (n.kids.size() > 2) out += QStringLiteral(" ESCAPE ") + expr(n.kids[2], scope);
+    case NK::Like:
         *type = Ty::Num;
-        return out;
-    }
+        return like(n, scope);
     case NK::IsNull:
         *type = Ty::Num;
         return expr(n.kids[0], scope) + (n.flag ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" IS NULL"));
@@ -406,12 +597,42 @@ QString Renderer::expr(const NodeP &np, const Scope *scope, Ty *type)
     fail(QStringLiteral("无法转换的表达式"));
 }
 
+// SQLite's own LIKE where the pattern means the same there; the dialect's matcher otherwise.
+QString Renderer::like(const Node &n, const Scope *scope)
+{
+    const QString value = expr(n.kids[0], scope);
+    const NodeP &pattern = n.kids[1];
+    const QString no = n.flag ? QStringLiteral("NOT ") : QString();
+    if (slotted(*pattern)) m_valueDependent = true;
+    QString simple;
+    if (pattern->kind == NK::Literal && pattern->token.type == Tok::String && n.kids.size() == 2
+        && likeAsSqlite(pattern->token.text, m_ms, &simple))
+        return value + QLatin1Char(' ') + no + QStringLiteral("LIKE ") + quoteText(simple);
+    QString call = QStringLiteral("wage_like(") + value + QLatin1Char(',') + expr(pattern, scope);
+    if (n.kids.size() > 2) call += QLatin1Char(',') + expr(n.kids[2], scope);
+    return no + call + QLatin1Char(')');
+}
+
+// A scalar sub-query gives its one value; a second row is an error, as on both servers.
+QString Renderer::scalarSubquery(const Query &q, const Scope *scope)
+{
+    if (q.cores.isEmpty() || q.cores.first().items.size() != 1 || q.cores.first().items.first().expr->kind == NK::Star)
+        return QLatin1Char('(') + query(q, scope) + QLatin1Char(')');
+    Query named = q;
+    SelectItem &item = named.cores.first().items.first();
+    if (item.alias.isEmpty()) item.alias = QStringLiteral("wage_value");
+    return QStringLiteral("(SELECT wage_single(%1) FROM (%2))").arg(quoteName(item.alias), query(named, scope));
+}
+
 QString Renderer::orderList(const QList<OrderItem> &items, const Scope *scope)
 {
     QStringList out;
     for (const OrderItem &o : items) {
         Ty t;
+        const bool position = o.expr->kind == NK::Literal;
+        if (position) ++m_inline;
         QString e = expr(o.expr, scope, &t);
+        if (position) --m_inline;
         if (t == Ty::Text) e += kCollate;
         if (!o.direction.isEmpty()) e += QLatin1Char(' ') + o.direction;
         out.append(e);
@@ -456,7 +677,12 @@ QString Renderer::core(const SelectCore &c, const Scope *outer, bool withTop, co
     if (c.distinct) out += QStringLiteral("DISTINCT ");
     QStringList items;
     for (const SelectItem &it : c.items) {
-        QString e = expr(it.expr, &scope);
+        Ty t;
+        ++m_inline; // a result column is named after its text
+        QString e = expr(it.expr, &scope, &t);
+        --m_inline;
+        // columns carry the collation already (and keep their declared type that way)
+        if (c.distinct && t == Ty::Text && it.expr->kind != NK::Column) e += kCollate;
         if (!it.alias.isEmpty()) e += QStringLiteral(" AS ") + quoteName(it.alias);
         items.append(e);
     }
@@ -465,9 +691,18 @@ QString Renderer::core(const SelectCore &c, const Scope *outer, bool withTop, co
     if (c.where) out += QStringLiteral(" WHERE ") + expr(c.where, &scope);
     if (!c.groupBy.isEmpty()) {
         QStringList g;
-        for (const NodeP &e : c.groupBy) g.append(expr(e, &scope));
+        for (const NodeP &e : c.groupBy) {
+            Ty t;
+            const bool position = e->kind == NK::Literal;
+            if (position) ++m_inline;
+            QString x = expr(e, &scope, &t);
+            if (position) --m_inline;
+            if (t == Ty::Text && e->kind != NK::Column) x += kCollate;
+            g.append(x);
+        }
         out += QStringLiteral(" GROUP BY ") + g.join(QLatin1Char(','));
     }
+    if (c.distinctRow && c.groupBy.isEmpty()) out += distinctRowGroups(c, scope);
     if (c.having) out += QStringLiteral(" HAVING ") + expr(c.having, &scope);
     if (order && !order->isEmpty()) out += QStringLiteral(" ORDER BY ") + orderList(*order, &scope);
     if (withTop && c.top) {
@@ -477,11 +712,83 @@ QString Renderer::core(const SelectCore &c, const Scope *outer, bool withTop, co
             plain.top.reset();
             plain.into.clear();
             out += QStringLiteral(" LIMIT (SELECT (count(*)*(%1)+99)/100 FROM (%2))").arg(n, core(plain, outer, false, nullptr));
+        } else if ((!m_ms || c.topTies) && !c.distinct && order && !order->isEmpty()) {
+            out += QStringLiteral(" LIMIT ") + topWithTies(c, outer, *order, n);
         } else {
             out += QStringLiteral(" LIMIT ") + n;
         }
     }
     return out;
+}
+
+// DISTINCTROW: one row per combination of the source records whose fields are selected. Over
+// one table, or when every table gives fields, the rows are distinct records already.
+QString Renderer::distinctRowGroups(const SelectCore &c, const Scope &scope) const
+{
+    QStringList bases, used;
+    for (const auto &t : scope.tables)
+        if (!t.second.isEmpty()) bases.append(t.first);
+    if (bases.size() != scope.tables.size() || bases.size() < 2)
+        return QString();
+    std::function<bool(const NodeP &)> visit = [&](const NodeP &n) -> bool {
+        if (!n) return true;
+        if (n->kind == NK::Func && (n->text.compare(QLatin1String("count"), Qt::CaseInsensitive) == 0
+                                    || n->text.compare(QLatin1String("sum"), Qt::CaseInsensitive) == 0))
+            return false; // aggregates: nothing to make distinct
+        if (n->kind == NK::Star) {
+            if (n->parts.isEmpty()) used = bases;
+            else used.append(n->parts.last());
+        } else if (n->kind == NK::Column) {
+            if (n->parts.size() > 1) {
+                used.append(n->parts.at(n->parts.size() - 2));
+            } else {
+                for (const auto &t : scope.tables)
+                    if (m_schema && !m_schema->columnType(t.second, n->parts.last()).isNull()) { used.append(t.first); break; }
+            }
+        }
+        for (const NodeP &k : n->kids)
+            if (!visit(k)) return false;
+        return true;
+    };
+    for (const SelectItem &it : c.items)
+        if (!visit(it.expr)) return QString();
+    QStringList keys;
+    for (const QString &b : bases)
+        if (used.contains(b, Qt::CaseInsensitive)) keys.append(quoteName(b) + QStringLiteral(".rowid"));
+    if (keys.isEmpty() || keys.size() == bases.size())
+        return QString();
+    return QStringLiteral(" GROUP BY ") + keys.join(QLatin1Char(','));
+}
+
+// TOP n of an ordered select keeps the rows tied with the last one (Jet always, T-SQL WITH TIES):
+// the limit is the number of rows whose rank is at most n.
+QString Renderer::topWithTies(const SelectCore &c, const Scope *outer, const QList<OrderItem> &order, const QString &n)
+{
+    QList<OrderItem> keys = order;
+    for (OrderItem &o : keys) {
+        // positions and result names stand for the select's expressions
+        const Node &e = *o.expr;
+        if (e.kind == NK::Literal && e.token.type == Tok::Number) {
+            const int pos = e.token.text.toInt();
+            if (pos >= 1 && pos <= c.items.size()) o.expr = c.items[pos - 1].expr;
+        } else if (e.kind == NK::Column && e.parts.size() == 1) {
+            for (const SelectItem &it : c.items)
+                if (!it.alias.isEmpty() && it.alias.compare(e.parts.first(), Qt::CaseInsensitive) == 0) o.expr = it.expr;
+        }
+    }
+    SelectCore ranked = c;
+    ranked.top.reset();
+    ranked.into.clear();
+    auto rank = std::make_shared<Node>();
+    rank->kind = NK::Func;
+    rank->text = QStringLiteral("rank");
+    rank->hasOver = true;
+    rank->overOrder = keys;
+    SelectItem item;
+    item.expr = rank;
+    item.alias = QStringLiteral("wage_rank");
+    ranked.items = {item};
+    return QStringLiteral("(SELECT count(*) FROM (%1) WHERE \"wage_rank\" <= %2)").arg(core(ranked, outer, false, nullptr), n);
 }
 
 QString Renderer::query(const Query &q, const Scope *scope)
@@ -512,7 +819,9 @@ QString Renderer::query(const Query &q, const Scope *scope)
         // ORDER BY of a compound select names result columns; positions and names pass as they are
         QStringList o;
         for (const OrderItem &it : q.orderBy) {
+            ++m_inline;
             QString e = it.expr->kind == NK::Column ? quoteName(it.expr->parts.last()) : expr(it.expr, nullptr);
+            --m_inline;
             if (!it.direction.isEmpty()) e += QLatin1Char(' ') + it.direction;
             o.append(e);
         }
@@ -527,6 +836,15 @@ QString Renderer::storeAs(const QString &table, const QString &column, const QSt
     if (!m_schema)
         return value;
     const QString declared = m_schema->columnType(table, column);
+    const QString low = declared.toLower();
+    if (low.contains(QLatin1String("money")) || low.contains(QLatin1String("currency")))
+        return QStringLiteral("wage_money(%1)").arg(value);
+    if (low.startsWith(QLatin1String("dec")) || low.startsWith(QLatin1String("numeric"))) {
+        const int comma = low.indexOf(QLatin1Char(','));
+        if (comma > 0)
+            return QStringLiteral("wage_decimal(%1,%2)").arg(value).arg(low.mid(comma + 1, low.indexOf(QLatin1Char(')')) - comma - 1).trimmed().toInt());
+        return value;
+    }
     if (typeOfDeclared(declared) != Ty::Date)
         return value;
     return declared.compare(QLatin1String("date"), Qt::CaseInsensitive) == 0 ? QStringLiteral("wage_date(%1)").arg(value)
@@ -595,11 +913,12 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             text += QLatin1Char(' ') + query(*s.query, nullptr);
         } else if (!s.values.isEmpty()) {
             QStringList rows;
+            const QStringList targets = !s.columns.isEmpty() || !m_schema ? s.columns : m_schema->columnNames(s.table);
             for (const QList<NodeP> &row : s.values) {
                 QStringList vals;
                 for (int i = 0; i < row.size(); ++i) {
                     const QString v = expr(row[i], nullptr);
-                    vals.append(i < s.columns.size() ? storeAs(s.table, s.columns[i], v) : v);
+                    vals.append(i < targets.size() ? storeAs(s.table, targets[i], v) : v);
                 }
                 rows.append(QLatin1Char('(') + vals.join(QLatin1Char(',')) + QLatin1Char(')'));
             }
@@ -642,6 +961,8 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
             if (s.where) text += QStringLiteral(" WHERE ") + expr(s.where, &scope);
         }
         emitText(text);
+        if (s.truncate && m_schema && !m_schema->columnNames(QStringLiteral("sqlite_sequence")).isEmpty())
+            emitText(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = ") + quoteText(s.table));
         return out;
     }
     case Statement::CreateTable: {
@@ -662,7 +983,9 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
         for (const ColumnDef &d : s.defs) parts.append(columnDef(d, true, autoincrement));
         parts += constraints;
         SqliteStatement st;
-        st.text = QStringLiteral("CREATE TABLE ") + quoteName(s.table) + QStringLiteral(" (") + parts.join(QLatin1Char(',')) + QLatin1Char(')');
+        // #name is a temporary table of the connection, never part of the database file
+        const QString create = s.table.startsWith(QLatin1Char('#')) ? QStringLiteral("CREATE TEMP TABLE ") : QStringLiteral("CREATE TABLE ");
+        st.text = create + quoteName(s.table) + QStringLiteral(" (") + parts.join(QLatin1Char(',')) + QLatin1Char(')');
         st.changesSchema = true;
         st.schemaTable = s.table;
         out.append(st);
@@ -716,10 +1039,13 @@ QList<SqliteStatement> Renderer::render(const Statement &s)
 
 } // namespace
 
-QList<SqliteStatement> renderStatement(const Statement &statement, bool msSql, const SchemaInfo *schema, const QString &original)
+QList<SqliteStatement> renderStatement(const Statement &statement, bool msSql, const SchemaInfo *schema, const QString &original,
+                                       const QHash<int, int> *literalSlots, bool *valueDependent)
 {
-    Renderer r(msSql, schema, original);
-    return r.render(statement);
+    Renderer r(msSql, schema, original, literalSlots);
+    QList<SqliteStatement> out = r.render(statement);
+    if (valueDependent) *valueDependent = r.valueDependent();
+    return out;
 }
 
 } // namespace wage::sql

@@ -40,6 +40,14 @@ bool isNoOp(const QList<Token> &st)
 
 QList<SqliteStatement> translate(const QString &sql, Dialect dialect, const SchemaInfo *schema)
 {
+    return translateShape(sql, dialect, schema, {}, nullptr);
+}
+
+QList<SqliteStatement> translateShape(const QString &sql, Dialect dialect, const SchemaInfo *schema,
+                                      const QHash<int, int> &literalSlots, bool *valueDependent)
+{
+    if (valueDependent) *valueDependent = false;
+    const QHash<int, int> *literalList = literalSlots.isEmpty() ? nullptr : &literalSlots;
     const bool ms = dialect == Dialect::MsSql;
     const QList<Token> tokens = tokenize(sql, !ms);
     QList<SqliteStatement> out;
@@ -53,7 +61,9 @@ QList<SqliteStatement> translate(const QString &sql, Dialect dialect, const Sche
         end.pos = sql.size();
         current.append(end);
         const Statement st = parseStatement(current, sql, ms);
-        out += renderStatement(st, ms, schema, sql);
+        bool dependent = false;
+        out += renderStatement(st, ms, schema, sql, literalList, &dependent);
+        if (valueDependent) *valueDependent = *valueDependent || dependent;
         current.clear();
     };
     for (const Token &t : tokens) {
