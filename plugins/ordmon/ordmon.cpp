@@ -25,8 +25,16 @@ protected:
             window->setGeometry(r.x(), r.y(), r.width(), r.height() - 10);
         }
         window->statusPanel(0)->setText(versionLabel());
+        window->progress = progress();
+        window->bindHost();
         progress()->showpress(2, 5, QStringLiteral("正在检查数据结构 ...."));
         window->CheckMonitorStructure();
+        if (window->restartRequested) {
+            // The host restarts to take up the new table; this window has no future.
+            progress()->showpress(5, 5, QStringLiteral("正在初始化数据环境 ...."));
+            closeMyform();
+            return;
+        }
         progress()->showpress(3, 5, QStringLiteral("正在初始化数据环境 ...."));
         AlertConn(form->connection);
     }
