@@ -199,6 +199,11 @@ int main(int argc, char **argv)
     }
     const int rc = app.exec();
     window.closeModules();
+    // Windows left open (a progress display after a failed start-up) go before the application.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != &window && !w->parent())
+            delete w;
+    }
     std::fflush(stdout);
     wage::setPrompt(nullptr);
     return rc;

@@ -155,9 +155,12 @@ void TOrdmon_form::LoadPieceRecords(int tab)
     const int mode = statisticsMode;
     const QString pcNo = wage::sqlQuote(orderText(QStringLiteral("pc_no")));
     const QString ipNo = wage::sqlQuote(lineText(QStringLiteral("ip_no")));
-    const QString process = Omq_ADOQuery1->isActive() && !Omq_ADOQuery1->isEmpty()
-                                ? wage::sqlQuote(Omq_ADOQuery1->value(QStringLiteral("gsxu_no")).toString())
-                                : QString();
+    // Without a process row there are no piece records to show.
+    if (!Omq_ADOQuery1->isActive() || Omq_ADOQuery1->isEmpty()) {
+        f_jijm->close();
+        return;
+    }
+    const QString process = wage::sqlQuote(Omq_ADOQuery1->value(QStringLiteral("gsxu_no")).toString());
     QString sql;
     if (mode == 0)
         sql = QStringLiteral("select * from f_jijm where pc_no='") + pcNo + QStringLiteral("' and ip_no='") + ipNo
