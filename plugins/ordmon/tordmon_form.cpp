@@ -118,6 +118,9 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
     buildRealtimePage(TabSheet8);
     addStatusBar({200, 100});
     ProgressBar1->setMaximum(6);
+    // The window takes the host's bounds even where that is narrower than its panels want.
+    if (layout())
+        layout()->setSizeConstraint(QLayout::SetNoConstraint);
 
     connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
     connect(ToolButton2, &QToolButton::clicked, this, [this] { ToolButton2Click(); });
