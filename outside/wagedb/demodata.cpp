@@ -5,6 +5,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -123,7 +124,8 @@ void insertMasterData(Connection *c, const DemoSize &size, std::mt19937 &rng)
                    {{"no", QStringLiteral("CP%1").arg(i + 1, 3, 10, QLatin1Char('0'))}, {"name", name}, {"gvge", u(t.gvge)}});
         const int id = c->query(QStringLiteral("select max(ip_id) from f_ijpn")).rows[0][0].toInt();
         QStringList chain;
-        const int steps = 3 + pick(3);
+        const int steps = size.processesPerProduct > 0 ? std::clamp(size.processesPerProduct - 1, 1, int(std::size(kProcesses)))
+                                                       : 3 + pick(3);
         int from = pick(std::size(kProcesses) - steps + 1);
         for (int s = 0; s < steps; ++s)
             chain.append(u(kProcesses[from + s]));
@@ -146,7 +148,7 @@ void insertMasterData(Connection *c, const DemoSize &size, std::mt19937 &rng)
                    {{"no", no}, {"name", u(kCustomers[i % std::size(kCustomers)]) + u("订单")}, {"d", dateValue(c, made)},
                     {"state", i == 0 ? u("结案") : u("生产")}});
         const int pcId = c->query(QStringLiteral("select max(pc_id) from f_pici")).rows[0][0].toInt();
-        const int lines = 1 + pick(3);
+        const int lines = size.linesPerOrder > 0 ? size.linesPerOrder : 1 + pick(3);
         for (int l = 0; l < lines && size.products > 0; ++l) {
             const int p = (i + l) % size.products;
             const QueryResult prod = c->query(QStringLiteral("select ip_no, ip_name, ip_gvge, ip_id from f_ijpn where ip_id=:id"),

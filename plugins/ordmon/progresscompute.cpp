@@ -1,6 +1,7 @@
 // The arithmetic of order monitoring: process rows of one order line, the line's figures in
 // f_pcmx and the order's figures in f_pici, all computed by SQL on the host's connection.
 #include "ordmon/linesql.h"
+#include "ordmon/pendingmessages.h"
 #include "ordmon/tordmon_form.h"
 
 #include "core/config.h"
@@ -252,7 +253,7 @@ void TOrdmon_form::ComputeLineProgress()
 
         rows->next();
         Label2->setText(QStringLiteral("监控汇总中....%1/%2").arg(ProgressBar2->value()).arg(ProgressBar2->maximum()));
-        QCoreApplication::processEvents();
+        ordmon::letMessagesRun();
     }
     rows->enableControls();
     ProgressBar2->setValue(0);

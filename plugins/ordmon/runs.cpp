@@ -1,6 +1,8 @@
 // The refresh run "刷新", the summary run "汇总统计" and the pause "暂停". The runs move the
 // host's current order and line, so that the host's own windows follow them.
 #include "ordmon/handlerguard.h"
+#include "ordmon/pendingmessages.h"
+#include "ordmon/runtransaction.h"
 #include "ordmon/tordmon_form.h"
 
 #include "contract/hostobjects.h"
@@ -46,7 +48,7 @@ void TOrdmon_form::ToolButton2Click()
 // Returns false when an order without lines ended the run.
 bool TOrdmon_form::summaryRun(bool)
 {
-    QCoreApplication::processEvents();
+    ordmon::letMessagesRun(true);
     setRunning(true);
     stopped = false;
     ready = false;
@@ -55,7 +57,7 @@ bool TOrdmon_form::summaryRun(bool)
     if (!ord || !ln || !ord->isActive())
         return false;
     while (!ord->eof()) {
-        QCoreApplication::processEvents();
+        ordmon::letMessagesRun();
         if (!ln->isActive() || ln->isEmpty()) {
             const QString pcNo = orderText(QStringLiteral("pc_no"));
             AlertMess(QStringLiteral("提示"), QStringLiteral("订单：") + pcNo + QStringLiteral(", 订单明细为空！"));
@@ -65,14 +67,16 @@ bool TOrdmon_form::summaryRun(bool)
             return false;
         }
         ProgressBar1->setMaximum(ln->recordCount());
+        ordmon::RunTransaction order(connection);
         while (!ln->eof()) {
             ProgressBar1->setValue(ln->recNo() + 1);
             ComputeLineProgress();
             ln->next();
             Label1->setText(QStringLiteral("数据汇总中....%1/%2").arg(ProgressBar1->value()).arg(ProgressBar1->maximum()));
-            QCoreApplication::processEvents();
+            ordmon::letMessagesRun();
         }
         SummarizeOrder();
+        order.commit();
         if (RadioButton1->isChecked())
             break;
         ord->next();
@@ -93,7 +97,7 @@ void TOrdmon_form::ToolButton1Click()
         ready = false;
         ToolButton1->setEnabled(false);
         setRunning(true);
-        QCoreApplication::processEvents();
+        ordmon::letMessagesRun(true);
         wage::Dataset *ord = orders();
         wage::Dataset *ln = lines();
         if (!ord || !ln || !ord->isActive()) {
@@ -128,8 +132,10 @@ void TOrdmon_form::ToolButton1Click()
                         progress->showpress(i, n - 1, QStringLiteral("正在同步选中的记录,稍候……"));
                     Label1->setText(QStringLiteral("数据汇总中....%1/%2").arg(i + 1).arg(n));
                     gridLines->moveTo(selected.at(i));
+                    ordmon::RunTransaction line(connection);
                     RebuildLineProcesses();
                     ComputeLineProgress();
+                    line.commit();
                 }
                 Omq_ADOQuery1->checkBrowseMode();
                 SummarizeOrder();
@@ -140,19 +146,22 @@ void TOrdmon_form::ToolButton1Click()
                 setRunning(false);
                 return;
             }
+            ordmon::RunTransaction order(connection);
             while (!ln->eof()) {
                 RebuildLineProcesses();
                 ln->next();
                 if (stopped) {
+                    order.commit();
                     ToolButton1->setEnabled(true);
                     setRunning(false);
                     return;
                 }
                 ProgressBar1->setValue(ln->recNo());
                 Label1->setText(QStringLiteral("正在同步工序....%1/%2").arg(ln->recNo()).arg(ln->recordCount()));
-                QCoreApplication::processEvents();
+                ordmon::letMessagesRun();
             }
             Omq_ADOQuery1->checkBrowseMode();
+            order.commit();
             if (RadioButton1->isChecked()) {
                 if (Omq_ADOQuery1->isActive())
                     SetDataSetRefresh(Omq_ADOQuery1);
@@ -165,7 +174,7 @@ void TOrdmon_form::ToolButton1Click()
             ++k;
             ProgressBar3->setValue(k);
             Label3->setText(QStringLiteral("数据汇总中....%1/%2").arg(k).arg(ProgressBar3->maximum()));
-            QCoreApplication::processEvents();
+            ordmon::letMessagesRun();
         }
         ready = true;
         ToolButton1->setEnabled(true);

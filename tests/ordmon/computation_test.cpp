@@ -69,14 +69,17 @@ TEST_P(Computation, WorkedExampleGivesTheDocumentedFigures)
     EXPECT_TRUE(prompt.shown.isEmpty() || !prompt.saw(QStringLiteral("工序为空")));
 }
 
-// pc_wcl = 30/110: a fraction, not an integer quotient of the two money columns.
-TEST_P(Computation, CompletionThatDoesNotDivideEvenly)
+// Quotients of money columns holding whole numbers are fractions: pc_wcl 30/110, and with a
+// line of 105 units ip_syts 75/10.
+TEST_P(Computation, FiguresThatDoNotDivideEvenly)
 {
     makeDatabase(GetParam().dialect, GetParam().mode);
     seedWorkedExample();
+    exec(QStringLiteral("update f_pcmx set pc_dhul=105"));
     openMonitor();
     click("ToolButton1");
-    EXPECT_NEAR(number(QStringLiteral("select pc_wcl from f_pici")), 30.0 / 110.0, 1e-4);
+    EXPECT_NEAR(number(QStringLiteral("select ip_syts from f_pcjk where gsxu_no='01'")), 7.5, 1e-9);
+    EXPECT_NEAR(number(QStringLiteral("select pc_wcl from f_pici")), 30.0 / 115.5, 1e-4);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Computation,
