@@ -10,7 +10,8 @@
 //   --exit-after <ms>      end by itself after that many milliseconds (demos, tests); the
 //                          environment variable WAGE_HOST_EXIT_AFTER_MS does the same
 //   --grab <file.png>      save pictures of the main window and of every other visible
-//                          window (<file>-<class>.png) just before ending
+//                          window (<file>-<class>.png) just before ending (after --exit-after
+//                          or once the clicks of --do are done with --quit)
 //   --program-dir <dir>    use another program directory (Usertem.ini, Plugins/, Error.Log)
 //   --demo-database        fill the database with demonstration data first, when it does
 //                          not hold the host's tables yet
@@ -149,6 +150,8 @@ int main(int argc, char **argv)
         automated = true;
         automationStatus = host::clickInTurn(&window, options.clicks, answers.get());
         if (options.quit) {
+            if (!options.grabFile.isEmpty())
+                grabWindows(&window, options.grabFile);
             window.closeModules();
             QApplication::exit(automationStatus);
         }
