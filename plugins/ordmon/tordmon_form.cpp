@@ -126,7 +126,9 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
     connect(ToolButton2, &QToolButton::clicked, this, [this] { ToolButton2Click(); });
     connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
     connect(RadioGroup1, &TRadioGroup::clicked, this, [this] { RadioGroup1Click(); });
+    connect(RadioGroup2, &TRadioGroup::clicked, this, [this] { RadioGroup2Click(); });
     connect(RadioGroup3, &TRadioGroup::clicked, this, [this] { RadioGroup3Click(); });
+    installRowColours();
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     connect(Omq_ADOQuery1, &wage::Dataset::afterScroll, this, [this] { Omq_ADOQuery1AfterScroll(); });

@@ -54,6 +54,9 @@ public:
 
     // --- window operations
     void RadioGroup1Click();
+    void RadioGroup2Click();
+    // Legend square of a row: state2 未生产, state4 生产中, state1 已完工, state3 超产.
+    static const char *rowState(double actual, double planned);
     void LoadPieceRecords(int tab);
     void AddProgressColumn(wage::DataGrid *grid);
 
@@ -127,7 +130,11 @@ public:
     // Binds the window to the host module window's data sources and its queries to the connection.
     void bindHost();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void installRowColours();
     void buildMainPage(QWidget *page);
     void buildTopPanel(QWidget *panel);
     void buildMiddlePanel(QWidget *panel);
