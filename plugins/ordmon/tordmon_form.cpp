@@ -129,6 +129,8 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
     connect(RadioGroup2, &TRadioGroup::clicked, this, [this] { RadioGroup2Click(); });
     connect(RadioGroup3, &TRadioGroup::clicked, this, [this] { RadioGroup3Click(); });
     installRowColours();
+    buildPopupMenu();
+    connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     connect(Omq_ADOQuery1, &wage::Dataset::afterScroll, this, [this] { Omq_ADOQuery1AfterScroll(); });

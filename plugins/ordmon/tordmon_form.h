@@ -15,6 +15,7 @@ class QSplitter;
 class QTabWidget;
 class QToolButton;
 class QLabel;
+class QMenu;
 class TRadioGroup;
 class Tprogress;
 
@@ -55,6 +56,10 @@ public:
     // --- window operations
     void RadioGroup1Click();
     void RadioGroup2Click();
+    // The context menu, its visibility for the grid it opens on, and its commands by tag.
+    void PopupMenu1Popup(wage::DataGrid *grid);
+    void NClick(int tag);
+    void ToolButton7Click();
     // Legend square of a row: state2 未生产, state4 生产中, state1 已完工, state3 超产.
     static const char *rowState(double actual, double planned);
     void LoadPieceRecords(int tab);
@@ -104,6 +109,8 @@ public:
     wage::DataGrid *DBGridEh1 = nullptr;
     wage::DataGrid *DBGridEh_Temp = nullptr;
     wage::DataVertGrid *DBVertGridEh1 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QPointer<wage::DataGrid> menuGrid;
 
     // The host's order and line data sources (borrowed).
     QPointer<wage::DataSource> DataSource_Master;
@@ -135,6 +142,7 @@ protected:
 
 private:
     void installRowColours();
+    void buildPopupMenu();
     void buildMainPage(QWidget *page);
     void buildTopPanel(QWidget *panel);
     void buildMiddlePanel(QWidget *panel);

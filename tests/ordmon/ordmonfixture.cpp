@@ -89,7 +89,7 @@ void OrdmonFixture::openMonitor(bool settle)
 {
     if (!mainForm) {
         plugins.loadAll(dir.file(QStringLiteral("Plugins")));
-        mainForm = std::make_unique<host::TMainForm>(&dataModule, plugins, QStringLiteral("系统管理员"));
+        mainForm = std::make_unique<host::TMainForm>(&dataModule, plugins, user);
         mainForm->setGeometry(20, 20, 1200, 800);
         mainForm->show();
         orders = mainForm->openModule(QStringLiteral("f_pici"));

@@ -56,6 +56,7 @@ protected:
     std::unique_ptr<host::TMainForm> mainForm;
     host::TModuleForm *orders = nullptr;
     wage::Connection *db = dataModule.ADOConnection1;
+    QString user = QStringLiteral("系统管理员");
 };
 
 } // namespace wagetest
