@@ -188,6 +188,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     wage::ScopedScriptedPrompt prompt;
     app.setProperty("wage.restartHost", QVariant::fromValue(quintptr(&noRestart)));
