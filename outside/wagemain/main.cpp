@@ -19,7 +19,7 @@
 //                          plug-in window opened from the command line, one after the other
 //   --answer yes|no        answer every message box and question so, printing each to stdout
 //   --quit                 end once the clicks are done: status 0, 2 when a named control is
-//                          missing or disabled, 3 when a handler failed
+//                          missing or disabled, 3 when opening or a handler failed
 // Without a display the host runs on the offscreen platform and answers boxes with "no"
 // unless --answer says otherwise. A plug-in that asks the host to restart gets the same
 // command line again in the same process.
@@ -148,7 +148,13 @@ int main(int argc, char **argv)
         if (automated)
             return;
         automated = true;
-        automationStatus = host::clickInTurn(&window, options.clicks, answers.get());
+        // An error box while the module or the function opened counts as a failed handler.
+        if (answers && answers->errors() > 0) {
+            std::printf("%s\n", QStringLiteral("打开功能时出错").toUtf8().constData());
+            automationStatus = 3;
+        } else {
+            automationStatus = host::clickInTurn(&window, options.clicks, answers.get());
+        }
         if (options.quit) {
             if (!options.grabFile.isEmpty())
                 grabWindows(&window, options.grabFile);
