@@ -115,6 +115,12 @@ void TOrdmon_form::OpenProcessQueries()
     Omq_ADOQuery1->setCommandText(validMode(mode) ? u8(kProcessRows[mode]) : QString());
     if (validMode(mode))
         Omq_ADOQuery1->open();
+    // A database without the script table still monitors its orders.
+    try {
+        openScriptList();
+    } catch (const std::exception &e) {
+        WriteErrLog(QString::fromUtf8(e.what()));
+    }
 }
 
 void TOrdmon_form::RebuildLineProcesses()

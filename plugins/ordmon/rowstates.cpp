@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -88,6 +89,8 @@ void TOrdmon_form::closeEvent(QCloseEvent *event)
         inistring(display, QStringLiteral("PCJKForm_Panel0"), QString::number(Panel0->height()), ini, write);
         inistring(display, QStringLiteral("PCJKForm_PageC"), QString::number(PageControl1->height()), ini, write);
     });
+    for (QTimer *t : {Timer1, Timer2, Timer3})
+        t->stop();
     CheckBox1->setChecked(false);
     // Hidden, not freed: only CloseMyform frees the window.
     hide();

@@ -113,6 +113,9 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
     ADOQuery_pc->setObjectName(QStringLiteral("ADOQuery_pc"));
     ADOQuery_chart = new wage::Dataset(this);
     ADOQuery_chart->setObjectName(QStringLiteral("ADOQuery_chart"));
+    ADOQuery_chart->setReadOnly(true);
+    ADOQuery_SQL = new wage::Dataset(this);
+    ADOQuery_SQL->setObjectName(QStringLiteral("ADOQuery_SQL"));
 
     buildMainPage(TabSheet4);
     buildRealtimePage(TabSheet8);
@@ -321,18 +324,31 @@ void TOrdmon_form::buildRealtimePage(QWidget *page)
 {
     auto *layout = new QHBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
-    DBGridEh_Temp = readOnlyGrid(page, QStringLiteral("DBGridEh_Temp"));
+    auto *left = new QWidget(page);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    auto *right = new QSplitter(Qt::Vertical, page);
+    DBGridEh_Temp = readOnlyGrid(right, QStringLiteral("DBGridEh_Temp"));
+    DBGridEh_Temp->setSearchPanel(true);
     DBGridEh_Temp->setDataSource(DataSource_Temp);
-    DBVertGridEh1 = new wage::DataVertGrid(page);
+    buildRealtimeExtras(left, right);
+    for (QLabel *l : {Label_day, Label_week, Label_month, Label_dongtai})
+        leftLayout->addWidget(l);
+    DBVertGridEh1 = new wage::DataVertGrid(left);
     DBVertGridEh1->setObjectName(QStringLiteral("DBVertGridEh1"));
+    DBVertGridEh1->setRowHeight(28);
     DBVertGridEh1->setDataSource(DataSource_Temp);
-    layout->addWidget(DBGridEh_Temp, 3);
-    layout->addWidget(DBVertGridEh1, 1);
+    leftLayout->addWidget(DBVertGridEh1, 1);
+    right->addWidget(DBGridEh_PC);
+    right->addWidget(DBGridEh_Temp);
+    right->addWidget(ChartView);
+    layout->addWidget(left, 1);
+    layout->addWidget(right, 3);
 }
 
 void TOrdmon_form::bindHost()
 {
-    for (wage::Dataset *q : {Omq_ADOQuery1, f_jijm, ADOQuery_Temp, ADOQuery_pc, ADOQuery_chart})
+    for (wage::Dataset *q : {Omq_ADOQuery1, f_jijm, ADOQuery_Temp, ADOQuery_pc, ADOQuery_chart, ADOQuery_SQL})
         q->setConnection(connection);
     DataSource_Master = wage::findHostObjectAs<wage::DataSource>(hostWindow, QStringLiteral("DataSource1"));
     DataSource_detail = wage::findHostObjectAs<wage::DataSource>(hostWindow, QStringLiteral("DataSource2"));

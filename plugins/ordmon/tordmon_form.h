@@ -16,6 +16,8 @@ class QTabWidget;
 class QToolButton;
 class QLabel;
 class QMenu;
+class QTimer;
+class QChart;
 class TRadioGroup;
 class Tprogress;
 
@@ -60,6 +62,14 @@ public:
     void PopupMenu1Popup(wage::DataGrid *grid);
     void NClick(int tag);
     void ToolButton7Click();
+
+    // --- realtime page
+    void PageControl2Change();
+    void Timer2Timer();
+    void Timer3Timer();
+    void ShowCapacityChart(int tick);
+    static QString JoinFieldNames(wage::Dataset *dataset, const QString &prefix);
+    void openScriptList();
     // Legend square of a row: state2 未生产, state4 生产中, state1 已完工, state3 超产.
     static const char *rowState(double actual, double planned);
     void LoadPieceRecords(int tab);
@@ -110,6 +120,20 @@ public:
     wage::DataGrid *DBGridEh_Temp = nullptr;
     wage::DataVertGrid *DBVertGridEh1 = nullptr;
     QMenu *PopupMenu1 = nullptr;
+    QLabel *Label_day = nullptr;
+    QLabel *Label_week = nullptr;
+    QLabel *Label_month = nullptr;
+    QLabel *Label_dongtai = nullptr;
+    wage::DataGrid *DBGridEh_PC = nullptr;
+    wage::DataSource *DataSource_pc = nullptr;
+    QChart *DBChart_pc = nullptr;
+    QWidget *ChartView = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
+    int timer2Tag = 0;
+    wage::Dataset *ADOQuery_SQL = nullptr;
+    QString scriptType = QStringLiteral("订单监控");
     QPointer<wage::DataGrid> menuGrid;
 
     // The host's order and line data sources (borrowed).
@@ -143,6 +167,7 @@ protected:
 private:
     void installRowColours();
     void buildPopupMenu();
+    void buildRealtimeExtras(QWidget *left, QWidget *right);
     void buildMainPage(QWidget *page);
     void buildTopPanel(QWidget *panel);
     void buildMiddlePanel(QWidget *panel);
