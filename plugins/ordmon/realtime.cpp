@@ -187,9 +187,14 @@ void TOrdmon_form::Timer2Timer()
 
 void TOrdmon_form::ShowCapacityChart(int tick)
 {
-    DBChart_pc->removeAllSeries();
-    for (QAbstractAxis *axis : DBChart_pc->axes())
-        DBChart_pc->removeAxis(axis);
+    // A fresh chart per tick: nothing of the other series' axes stays behind.
+    auto *view = static_cast<QChartView *>(ChartView);
+    QChart *old = DBChart_pc;
+    DBChart_pc = new QChart;
+    DBChart_pc->legend()->hide();
+    DBChart_pc->setTitle(old->title());
+    view->setChart(DBChart_pc);
+    delete old;
     ADOQuery_chart->close();
     const bool month = tick % 2 == 0;
     const QString sql = month
@@ -209,6 +214,7 @@ void TOrdmon_form::ShowCapacityChart(int tick)
     }
     auto *set = new QBarSet(month ? QStringLiteral("Series1") : QStringLiteral("Series2"));
     set->setColor(month ? QColor(Qt::red) : QColor(Qt::yellow));
+    set->setLabelColor(Qt::black);
     QStringList categories;
     double top = 0;
     for (int row = 0; row < ADOQuery_chart->recordCount(); ++row) {
