@@ -96,6 +96,7 @@ void TOrdmon_form::buildRealtimeExtras(QWidget *left, QWidget *right)
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(7000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
     connect(Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int) { PageControl2Change(); });

@@ -134,6 +134,8 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
     installRowColours();
     buildPopupMenu();
     connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
+    connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     connect(Omq_ADOQuery1, &wage::Dataset::afterScroll, this, [this] { Omq_ADOQuery1AfterScroll(); });

@@ -63,6 +63,11 @@ public:
     void NClick(int tag);
     void ToolButton7Click();
 
+    // --- scripts and board mode
+    void SpeedButton3Click();
+    void CheckBox1Click();
+    void Timer1Timer();
+
     // --- realtime page
     void PageControl2Change();
     void Timer2Timer();

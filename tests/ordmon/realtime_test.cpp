@@ -3,6 +3,7 @@
 #include "ordmonfixture.h"
 
 #include <QChart>
+#include <QCheckBox>
 #include <QChartView>
 #include <QLabel>
 #include <QRegularExpression>
@@ -61,6 +62,41 @@ TEST_F(OrdmonFixture, RealtimePageFeedsTotalsChartAndScripts)
     pages->setCurrentIndex(0);
     EXPECT_FALSE(timer2->isActive());
     EXPECT_FALSE(timer3->isActive());
+}
+
+// Board mode with every order on one page: each tick reaches the end and runs the warehousing
+// scripts; a failing one is reported by name and the next still runs. "自定义过程" runs only
+// the active scripts.
+TEST_F(OrdmonFixture, BoardModeAndCustomProcedures)
+{
+    makeDatabase(wage::Dialect::MsSql, 0);
+    seedWorkedExample();
+    addOrder(QStringLiteral("D2"));
+    addOrder(QStringLiteral("D3"));
+    const QString insert = QStringLiteral("insert into f_sqlcase (script_type,script_table,script_name,Script_index,Script_active,Script) "
+                                          "values ('订单监控','f_pici','%1',%2,%3,'%4')");
+    exec(insert.arg(QStringLiteral("坏的入库数量")).arg(1).arg(1).arg(QStringLiteral("update nowhere set x=1")));
+    exec(insert.arg(QStringLiteral("今日入库数量")).arg(2).arg(0).arg(QStringLiteral("update f_pici set CurDaySL=3")));
+    exec(insert.arg(QStringLiteral("月度成本")).arg(3).arg(1).arg(QStringLiteral("update f_pici set CurMonCB=5")));
+    openMonitor();
+    auto *board = control<QCheckBox>("CheckBox1");
+    board->click();
+    auto *timer1 = control<QTimer>("Timer1");
+    EXPECT_TRUE(timer1->isActive());
+    tick(timer1);
+    EXPECT_TRUE(prompt.saw(QStringLiteral("坏的入库数量失败")));
+    EXPECT_EQ(value(QStringLiteral("select count(*) from f_pici where CurDaySL=3")).toInt(), 3);
+    EXPECT_EQ(value(QStringLiteral("select count(*) from f_pici where CurMonCB=5")).toInt(), 0);
+    EXPECT_TRUE(timer1->isActive());
+
+    exec(QStringLiteral("update f_pici set CurDaySL=null"));
+    prompt.shown.clear();
+    click("SpeedButton3");
+    EXPECT_EQ(value(QStringLiteral("select count(*) from f_pici where CurMonCB=5")).toInt(), 3);
+    EXPECT_EQ(value(QStringLiteral("select count(*) from f_pici where CurDaySL=3")).toInt(), 0);
+    EXPECT_TRUE(prompt.saw(QStringLiteral("坏的入库数量")));
+    board->click();
+    EXPECT_FALSE(timer1->isActive());
 }
 
 } // namespace
