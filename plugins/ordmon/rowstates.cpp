@@ -40,13 +40,13 @@ const char *TOrdmon_form::rowState(double actual, double planned)
 
 void TOrdmon_form::installRowColours()
 {
-    struct Spec {
+    struct Colouring {
         wage::DataGrid *grid;
         const char *actual;
         const char *planned;
     };
-    for (const Spec &s : {Spec{Ordmon_DBGridEh, "pc_sjcl", "pc_dhul"}, Spec{DBGridEh_Master, "pc_total", "ip_jhsccb"},
-                          Spec{DBGridEh_Detail, "pc_total", "ip_jhsccb"}}) {
+    for (const Colouring &s : {Colouring{Ordmon_DBGridEh, "pc_sjcl", "pc_dhul"}, Colouring{DBGridEh_Master, "pc_total", "ip_jhsccb"},
+                          Colouring{DBGridEh_Detail, "pc_total", "ip_jhsccb"}}) {
         wage::DataGrid *grid = s.grid;
         const QString actual = QString::fromLatin1(s.actual), planned = QString::fromLatin1(s.planned);
         grid->setCellStyleHook([this, grid, actual, planned](int row, int column, wage::CellStyle *style) {
