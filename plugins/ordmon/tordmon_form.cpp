@@ -119,6 +119,7 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
 
     buildMainPage(TabSheet4);
     buildRealtimePage(TabSheet8);
+    buildScriptPage(TabSheet5);
     addStatusBar({200, 100});
     ProgressBar1->setMaximum(6);
     // The window takes the host's bounds even where that is narrower than its panels want.

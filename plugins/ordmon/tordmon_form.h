@@ -16,6 +16,8 @@ class QTabWidget;
 class QToolButton;
 class QLabel;
 class QMenu;
+class QPlainTextEdit;
+class TMyNavigator;
 class QTimer;
 class QChart;
 class TRadioGroup;
@@ -67,6 +69,12 @@ public:
     void SpeedButton3Click();
     void CheckBox1Click();
     void Timer1Timer();
+
+    // --- script page
+    void PageControl2MouseDown(Qt::MouseButton button);
+    void RadioGroup_SciripClick();
+    void MyNavigator1DatasetEditor(int action);
+    void MyNavigator1Click(const QString &caption);
 
     // --- realtime page
     void PageControl2Change();
@@ -139,6 +147,14 @@ public:
     int timer2Tag = 0;
     wage::Dataset *ADOQuery_SQL = nullptr;
     QString scriptType = QStringLiteral("订单监控");
+    wage::DataSource *DataSource_SQL = nullptr;
+    wage::DataGrid *DBGridEh_SQL = nullptr;
+    TMyNavigator *MyNavigator1 = nullptr;
+    TRadioGroup *RadioGroup_Scirip = nullptr;
+    QLineEdit *ScriptNameEdit = nullptr;
+    QLineEdit *IndexNameEdit = nullptr;
+    QPlainTextEdit *ScriptEdit = nullptr;
+    QPlainTextEdit *NotesEdit = nullptr;
     QPointer<wage::DataGrid> menuGrid;
 
     // The host's order and line data sources (borrowed).
@@ -168,10 +184,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void installRowColours();
     void buildPopupMenu();
+    void buildScriptPage(QWidget *page);
+    void loadScriptEditors();
+    bool m_loadingScript = false;
     void buildRealtimeExtras(QWidget *left, QWidget *right);
     void buildMainPage(QWidget *page);
     void buildTopPanel(QWidget *panel);

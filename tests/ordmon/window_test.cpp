@@ -6,6 +6,11 @@
 #include "kit/datagrid.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QMenu>
 #include <QTableView>
 
@@ -74,6 +79,34 @@ TEST_F(Menu, SynchroniseTheOrderAndCloseTheTickedOrder)
     trigger("N9");
     EXPECT_EQ(value(QStringLiteral("select pc_state from f_pici where pc_no='D2'")).toString(), QStringLiteral("结案"));
     EXPECT_EQ(value(QStringLiteral("select pc_state from f_pici where pc_no='D1'")).toString(), QStringLiteral("生产"));
+}
+
+// Only the administrator's middle button shows the script page; 测算 runs the current script.
+TEST_F(Menu, ScriptPageAndTrialRun)
+{
+    makeDatabase(wage::Dialect::MsSql, 0);
+    seedWorkedExample();
+    exec(QStringLiteral("insert into f_sqlcase (script_type,script_table,script_name,Script_index,Script_active,Script) values "
+                        "('订单监控','f_pici','入库成本',1,1,'update f_pici set CurSTCB=9')"));
+    openMonitor();
+    auto *pages = control<QTabWidget>("PageControl2");
+    auto press = [pages](Qt::MouseButton button) {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), button, button, Qt::NoModifier);
+        QApplication::sendEvent(pages->tabBar(), &e);
+    };
+    press(Qt::LeftButton);
+    EXPECT_FALSE(pages->isTabVisible(1));
+    press(Qt::MiddleButton);
+    EXPECT_TRUE(pages->isTabVisible(1));
+    press(Qt::RightButton);
+    EXPECT_FALSE(pages->isTabVisible(1));
+
+    auto *edit = control<QLineEdit>("DBEdit_script_name");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), QStringLiteral("入库成本"));
+    QMetaObject::invokeMethod(control<QObject>("MyNavigator1"), "Click", Qt::DirectConnection, Q_ARG(QString, QStringLiteral("测算")));
+    EXPECT_EQ(value(QStringLiteral("select CurSTCB from f_pici")).toInt(), 9);
+    EXPECT_TRUE(prompt.saw(QStringLiteral("开始计算：入库成本")));
 }
 
 } // namespace
