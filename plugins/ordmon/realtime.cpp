@@ -4,6 +4,7 @@
 // stacked.
 #include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
+#include "ordmon/tradiogroup.h"
 
 #include "core/config.h"
 #include "core/errlog.h"
@@ -113,6 +114,8 @@ void TOrdmon_form::PageControl2Change()
         Timer3->stop();
     }
     scriptType = PageControl2->currentIndex() == 0 ? QStringLiteral("订单监控") : QStringLiteral("订单实时");
+    if (RadioGroup_Scirip)
+        RadioGroup_Scirip->setItemIndex(PageControl2->currentIndex() == 0 ? 0 : 1);
     ordmon::guardedHandler(QStringLiteral("实时产能"), [this] { openScriptList(); });
     if (!realtime)
         return;
