@@ -130,3 +130,31 @@ kill $SERVER 2>/dev/null || true
 wait $SERVER 2>/dev/null || true
 trap - EXIT
 echo "== 供应商服务器已停止"
+
+# Order monitoring, unattended: the refresh run rebuilds the process rows of every order, the
+# summary run computes them (each run from the first order), then the figures are read back.
+if [ -x "$DEMO/wagemain.exe" ] && [ -e "$DEMO/Plugins/ordmon.dll" ] && [ -x "$DEMO/wagedb" ]; then
+  echo
+  echo "== 订单监控：无人值守汇总全部订单"
+  for clicks in RadioButton2,ToolButton1 RadioButton2,ToolButton2; do
+    status=0
+    (cd "$DEMO" && env -u WAGE_HOST_EXIT_AFTER_MS ./wagemain.exe 系统管理员 f_pici 订单监控 \
+        --do "$clicks" --answer yes --quit 2>/dev/null) >"$BUILD/ordmon-run.txt" || status=$?
+    sed 's/^/    /' "$BUILD/ordmon-run.txt"
+    echo "    wagemain.exe --do $clicks 退出状态 $status"
+  done
+  "$DEMO/wagedb" sql --ini "$DEMO" \
+      -e "select pc_no, pc_name, pc_wcl, ip_jhsccb, pc_total, shengchanYK from f_pici order by pc_no" 2>/dev/null \
+    | python3 -c '
+import sys
+rows = [l.rstrip("\n").split("\t") for l in sys.stdin if l.strip()][1:]
+def num(v, pct=False):
+    if v == "": return "—"
+    x = float(v)
+    return f"{x*100:.1f}%" if pct else f"{x:,.2f}"
+print("    " + "订单编号".ljust(16) + "订单名称".ljust(10) + "完成率".rjust(8) + "计划成本".rjust(14) + "生产产值".rjust(14) + "生产盈亏".rjust(14))
+for r in rows:
+    r += [""] * (6 - len(r))
+    print("    " + r[0].ljust(20) + r[1].ljust(10) + num(r[2], True).rjust(11) + num(r[3]).rjust(18) + num(r[4]).rjust(18) + num(r[5]).rjust(18))
+'
+fi

@@ -5,6 +5,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -123,7 +124,8 @@ void insertMasterData(Connection *c, const DemoSize &size, std::mt19937 &rng)
                    {{"no", QStringLiteral("CP%1").arg(i + 1, 3, 10, QLatin1Char('0'))}, {"name", name}, {"gvge", u(t.gvge)}});
         const int id = c->query(QStringLiteral("select max(ip_id) from f_ijpn")).rows[0][0].toInt();
         QStringList chain;
-        const int steps = 3 + pick(3);
+        const int steps = size.processesPerProduct > 0 ? std::clamp(size.processesPerProduct - 1, 1, int(std::size(kProcesses)))
+                                                       : 3 + pick(3);
         int from = pick(std::size(kProcesses) - steps + 1);
         for (int s = 0; s < steps; ++s)
             chain.append(u(kProcesses[from + s]));
@@ -146,7 +148,7 @@ void insertMasterData(Connection *c, const DemoSize &size, std::mt19937 &rng)
                    {{"no", no}, {"name", u(kCustomers[i % std::size(kCustomers)]) + u("订单")}, {"d", dateValue(c, made)},
                     {"state", i == 0 ? u("结案") : u("生产")}});
         const int pcId = c->query(QStringLiteral("select max(pc_id) from f_pici")).rows[0][0].toInt();
-        const int lines = 1 + pick(3);
+        const int lines = size.linesPerOrder > 0 ? size.linesPerOrder : 1 + pick(3);
         for (int l = 0; l < lines && size.products > 0; ++l) {
             const int p = (i + l) % size.products;
             const QueryResult prod = c->query(QStringLiteral("select ip_no, ip_name, ip_gvge, ip_id from f_ijpn where ip_id=:id"),
@@ -183,6 +185,42 @@ void insertSystemData(Connection *c, const DemoSize &size, std::mt19937 &rng)
             c->execute(QStringLiteral("insert into usermod (mod_table,mod_func,mod_type,user_name) values (:t,:f,:k,:u)"),
                        {{"t", u(r.table)}, {"f", u(r.func)}, {"k", u(r.type)}, {"u", user}});
     }
+    // The order module's own columns in the field registry, as the host shows them.
+    const struct {
+        const char *table, *caption, *field, *fieldCaption, *type, *visible;
+        int width;
+    } orderFields[] = {
+        {"f_pici", "订单信息", "pc_no", "订单编号", "字符型", "显示", 14},
+        {"f_pici", "订单信息", "pc_name", "订单名称", "字符型", "显示", 14},
+        {"f_pici", "订单信息", "pc_date", "下单日期", "日期型", "显示", 10},
+        {"f_pici", "订单信息", "pc_state", "状态", "字符型", "显示", 6},
+        {"f_pici", "订单信息", "pc_wcl", "完成率", "数值型", "不激活", 8},
+        {"f_pici", "订单信息", "ip_jhsccb", "计划成本", "货币型", "不激活", 10},
+        {"f_pici", "订单信息", "pc_total", "生产产值", "货币型", "不激活", 10},
+        {"f_pcmx", "订单明细", "ip_no", "产品编号", "字符型", "显示", 8},
+        {"f_pcmx", "订单明细", "ip_name", "产品名称", "字符型", "显示", 14},
+        {"f_pcmx", "订单明细", "ip_gvge", "产品规格", "字符型", "显示", 12},
+        {"f_pcmx", "订单明细", "g_ph", "批号", "字符型", "显示", 10},
+        {"f_pcmx", "订单明细", "pc_dhul", "订单数量", "数值型", "显示", 8},
+        {"f_pcmx", "订单明细", "ip_dwsccb", "单位成本", "货币型", "不激活", 8},
+        {"f_pcmx", "订单明细", "ip_jhsccb", "计划成本", "货币型", "不激活", 10},
+        {"f_pcmx", "订单明细", "pc_total", "生产产值", "货币型", "不激活", 10},
+        {"f_pcmx", "订单明细", "pc_wcl", "完成率", "数值型", "不激活", 8},
+        {"f_pcmx", "订单明细", "pc_uizuu", "完工数量", "数值型", "不激活", 8},
+        {"f_pcmx", "订单明细", "pc_ilwcl", "数量完成率", "数值型", "不激活", 8},
+    };
+    int fieldIndex = 0;
+    QString lastTable;
+    for (const auto &f : orderFields) {
+        fieldIndex = lastTable == u(f.table) ? fieldIndex + 1 : 1;
+        lastTable = u(f.table);
+        c->execute(QStringLiteral("insert into f_system (Field_index,grid_index,table_name,table_caption,field_name,field_caption,"
+                                  "Field_type,field_width,field_visible,field_kind,mod_parent,field_attribute) "
+                                  "values (:i,:i,:t,:tc,:f,:fc,:ft,:w,:v,'TMyDBEdit','订单信息',0)"),
+                   {{"i", fieldIndex}, {"t", u(f.table)}, {"tc", u(f.caption)}, {"f", u(f.field)}, {"fc", u(f.fieldCaption)},
+                    {"ft", u(f.type)}, {"w", f.width}, {"v", u(f.visible)}});
+    }
+
     const struct {
         const char *key;
         int value;

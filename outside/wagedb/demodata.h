@@ -11,6 +11,9 @@ struct DemoSize {
     int products = 6;          // each with four to six processes, the last marked "是"
     int workers = 30;
     int orders = 8;            // each with one to three lines
+    int linesPerOrder = 0;     // 0: one to three; else exactly this many (distinct products while
+                               // there are enough)
+    int processesPerProduct = 0;   // 0: four to six; else exactly this many (2 to 9)
     int months = 3;            // piece records over this many months up to lastDay
     int pieceRecords = -1;     // -1: about two a worker and working day; else exactly this many
     int outputRecords = 40;    // records of f_juar

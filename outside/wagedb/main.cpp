@@ -1,6 +1,6 @@
 // wagedb: the administrator's tool for the wage database.
 //   wagedb create <file> [--dialect ACCESS|MSSQL] [--records N] [--products N] [--workers N]
-//                        [--orders N] [--months N] [--seed N] [--no-dept] [--force]
+//                        [--orders N] [--lines N] [--processes N] [--months N] [--seed N] [--no-dept] [--force]
 //   wagedb sql <file> [--dialect ACCESS|MSSQL] (-e "SQL" | -f script.sql)
 //   wagedb sql --ini <programdir> (-e "SQL" | -f script.sql)
 // Result rows go to standard output as tab-separated text under a header line; counts of
@@ -41,7 +41,7 @@ int usage()
 {
     err() << "用法：\n"
              "  wagedb create <数据库文件> [--dialect ACCESS|MSSQL] [--records N] [--products N] [--workers N]\n"
-             "                [--orders N] [--months N] [--seed N] [--no-dept] [--force]\n"
+             "                [--orders N] [--lines N] [--processes N] [--months N] [--seed N] [--no-dept] [--force]\n"
              "  wagedb sql <数据库文件> [--dialect ACCESS|MSSQL] (-e \"SQL\" | -f 脚本文件)\n"
              "  wagedb sql --ini <程序目录> (-e \"SQL\" | -f 脚本文件)\n";
     err().flush();
@@ -140,6 +140,8 @@ int create(const Options &o)
     size.products = o.numbers.value(QStringLiteral("products"), size.products);
     size.workers = o.numbers.value(QStringLiteral("workers"), size.workers);
     size.orders = o.numbers.value(QStringLiteral("orders"), size.orders);
+    size.linesPerOrder = o.numbers.value(QStringLiteral("lines"), size.linesPerOrder);
+    size.processesPerProduct = o.numbers.value(QStringLiteral("processes"), size.processesPerProduct);
     size.months = std::max(1, o.numbers.value(QStringLiteral("months"), size.months));
     size.pieceRecords = o.numbers.value(QStringLiteral("records"), size.pieceRecords);
     size.seed = quint32(o.numbers.value(QStringLiteral("seed"), int(size.seed)));

@@ -27,9 +27,17 @@ protected:
             window->setGeometry(r.x(), r.y(), r.width(), r.height() - 10);
         }
         window->statusPanel(0)->setText(versionLabel());
+        window->progress = progress();
+        window->bindHost();
         if (!step(form, 2, 5, QStringLiteral("正在检查数据结构 ....")))
             return;
         window->CheckMonitorStructure();
+        if (window->restartRequested) {
+            // The host restarts to take up the new table; this window has no future.
+            progress()->showpress(5, 5, QStringLiteral("正在初始化数据环境 ...."));
+            closeMyform();
+            return;
+        }
         if (!step(form, 3, 5, QStringLiteral("正在初始化数据环境 ....")))
             return;
         AlertConn(form->connection);

@@ -713,7 +713,14 @@ QStringList Connection::queryEach(const QString &sql, const SqlParams &params,
 {
     d->record(sql, this);
     QSqlQuery q(d->db);
-    d->run(q, sql, params, d->commandTimeout);
+    QueryResult batch;
+    d->run(q, sql, params, d->commandTimeout, &batch);
+    if (!batch.columns.isEmpty() || !q.isActive()) {
+        // a T-SQL batch has already run: hand on the rows of its first query
+        for (QVariantList &r : batch.rows)
+            row(r);
+        return batch.columns;
+    }
     QStringList names;
     const QSqlRecord rec = q.record();
     for (int i = 0; i < rec.count(); ++i)

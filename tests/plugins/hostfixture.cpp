@@ -35,7 +35,23 @@ void HostFixture::SetUp()
              "create table f_moduinfo (mod_name nvarchar(40), mod_table nvarchar(20), mod_parent nvarchar(20), mod_show nvarchar(4), opensql nvarchar(255))",
              "create table usermod (mod_table nvarchar(20), mod_func nvarchar(20), mod_type nvarchar(20), user_name nvarchar(20))",
              "insert into f_pici (pc_id, pc_no, pc_name) values (1, 'P001', '春季订单')",
-             "insert into f_pcmx (pc_id, ip_no, pc_dhul) values (1, 'A01', 500)"})
+             "insert into f_pcmx (pc_id, ip_no, pc_dhul) values (1, 'A01', 500)",
+             // what order monitoring finds on an installation it has opened before
+             "create table F_PCJK (id int IDENTITY(1,1), pc_id int, pc_no nvarchar(20), ip_no nvarchar(20), ip_gvge nvarchar(20), "
+             "G_PH nvarchar(20), gsxu_no nvarchar(20), ip_gsxu nvarchar(40), zcsl money, ip_djjw money, pc_dhul money, pc_sjcl money, "
+             "pc_wwsl money, pc_jhrq datetime, ip_days money, ip_rjcl money, ip_syts money, WorkHours money, zhunbei money, "
+             "CurMonSL money, CurSTSL money)",
+             "alter table f_pici add WorkHours money", "alter table f_pici add shengchanYK money", "alter table f_pici add CurMonCB money",
+             "alter table f_pici add CurSTCB money", "alter table f_pici add CurMonFS money", "alter table f_pici add PriMonFS money",
+             "alter table f_pici add histotal money", "alter table f_pici add CurMonSL money", "alter table f_pici add CurDaySL money",
+             "alter table f_pcmx add CPP_NO nvarchar(20)", "alter table f_pcmx add CurMonSL money", "alter table f_pcmx add CurMonCB money",
+             "alter table f_pcmx add CurSTCB money",
+             "create table f_system (Field_index int, grid_index int, table_name nvarchar(50), table_caption nvarchar(50), "
+             "field_name nvarchar(50), field_caption nvarchar(50), Field_type nvarchar(20), field_width int, field_visible nvarchar(10), "
+             "field_kind nvarchar(30), mod_parent nvarchar(30), field_attribute int)",
+             "insert into f_system (table_name, field_name, field_caption) values ('F_pcmx', 'CPP_NO', '在产标识')",
+             "create table tempconfig (key_name nvarchar(50), key_index int, gridwidth nvarchar(255))",
+             "create table gz_stat (gz_ym nvarchar(6))"})
         db->execute(QString::fromUtf8(sql));
     plugins.loadAll(dir.file(QStringLiteral("Plugins")));
     ASSERT_EQ(plugins.plugins().size(), pluginCases().size());
