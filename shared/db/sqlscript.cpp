@@ -151,6 +151,7 @@ private:
             if (t.is("with") && (m_t[j + 1].isOp("(") || m_t[j + 1].is("ties"))) continue;
             if (t.is("if") && isWord(prev, {"table", "index", "view"})) continue;
             if (t.is("update") && prev.is("for")) continue;
+            if (head.is("alter") && isWord(t, {"drop", "alter"})) continue;   // ALTER TABLE t DROP / ALTER COLUMN
             if (condition && j == from) continue;
             return j;
         }

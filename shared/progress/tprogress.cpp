@@ -13,7 +13,10 @@ Tprogress::Tprogress(QObject *owner) : QObject(owner) {}
 
 Tprogress::~Tprogress()
 {
-    delete m_form.data();
+    // A display owned by the application object dies with it, after the widget machinery is
+    // gone: a widget cannot be freed then (the process is ending anyway).
+    if (QCoreApplication::instance())
+        delete m_form.data();
 }
 
 Tprogress_form *Tprogress::form() const
