@@ -28,6 +28,11 @@ UCollator *collator()
             UErrorCode s2 = U_ZERO_ERROR;
             ucol_setStrength(c, UCOL_SECONDARY);
             ucol_setAttribute(c, UCOL_NORMALIZATION_MODE, UCOL_ON, &s2);
+            // Digits and Latin letters before Chinese, as the original engines order them; the
+            // Chinese locale alone would put Chinese first.
+            const int32_t noReorder[] = {UCOL_REORDER_CODE_NONE};
+            s2 = U_ZERO_ERROR;
+            ucol_setReorderCodes(c, noReorder, 1, &s2);
         }
         return std::unique_ptr<UCollator, CollatorCloser>(c);
     }();

@@ -1,6 +1,6 @@
 #pragma once
-// The one text order of the system: Chinese by pinyin, letters without regard to case and
-// width, trailing blanks ignored, as the original engines' Chinese collations do. The embedded
+// The one text order of the system: digits and Latin letters before Chinese, Chinese by pinyin,
+// letters without regard to case and width, trailing blanks ignored, as the original engines' Chinese collations do. The embedded
 // engine's collation, grid sorting and every in-memory sort of displayed text use it, so that
 // what the database orders and what a grid orders agree.
 #include <QString>

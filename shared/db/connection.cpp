@@ -86,7 +86,7 @@ bool isJetFile(const QString &path)
 
 // The text collation once ordered by code point; files made then carry text indexes in that
 // order, which lookups in pinyin order would miss. They are rebuilt once, and the file marked.
-constexpr int kTextOrderVersion = 2;
+constexpr int kTextOrderVersion = 3;
 
 void reindexTextOnce(sqlite3 *handle, int busyMs)
 {

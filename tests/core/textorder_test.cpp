@@ -9,14 +9,15 @@ namespace {
 
 int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
-TEST(TextOrder, ChineseByPinyinAndLettersWithoutCase)
+TEST(TextOrder, DigitsAndLettersBeforeChineseByPinyin)
 {
     QStringList names{QStringLiteral("高超"), QStringLiteral("陈秀兰"), QStringLiteral("何桂英"),
                       QStringLiteral("陈军刚"), QStringLiteral("黄磊"), QStringLiteral("陈军"),
-                      QStringLiteral("刘洋"), QStringLiteral("周杰")};
+                      QStringLiteral("刘洋"), QStringLiteral("周杰"), QStringLiteral("Zhou"),
+                      QStringLiteral("abc"), QStringLiteral("9")};
     std::sort(names.begin(), names.end(),
               [](const QString &a, const QString &b) { return wage::compareText(a, b) < 0; });
-    EXPECT_EQ(names.join(','), QStringLiteral("陈军,陈军刚,陈秀兰,高超,何桂英,黄磊,刘洋,周杰"));
+    EXPECT_EQ(names.join(','), QStringLiteral("9,abc,Zhou,陈军,陈军刚,陈秀兰,高超,何桂英,黄磊,刘洋,周杰"));
 }
 
 TEST(TextOrder, EqualityIgnoresCaseAndTrailingBlanksBothForms)
