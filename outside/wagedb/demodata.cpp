@@ -42,6 +42,7 @@ struct Product {
 struct Line {
     QString pcNo, pcName, ipNo, batch;
     int product;
+    double ordered = 0;
 };
 struct Worker {
     QString no, name, dept;
@@ -71,9 +72,10 @@ struct Catalogue {
                 if (pr.id == r[0].toInt())
                     pr.processes.append({r[1].toString(), r[2].toString(), r[3].toDouble()});
         const QueryResult l = c->query(QStringLiteral(
-            "select f_pici.pc_no, f_pici.pc_name, f_pcmx.ip_no, f_pcmx.g_ph from f_pici, f_pcmx where f_pici.pc_id=f_pcmx.pc_id"));
+            "select f_pici.pc_no, f_pici.pc_name, f_pcmx.ip_no, f_pcmx.g_ph, f_pcmx.pc_dhul from f_pici, f_pcmx "
+            "where f_pici.pc_id=f_pcmx.pc_id order by f_pcmx.pc_id, f_pcmx.ip_no"));
         for (const QVariantList &r : l.rows) {
-            Line line{r[0].toString(), r[1].toString(), r[2].toString(), r[3].toString(), -1};
+            Line line{r[0].toString(), r[1].toString(), r[2].toString(), r[3].toString(), -1, r[4].toDouble()};
             for (int i = 0; i < products.size(); ++i)
                 if (products[i].no == line.ipNo)
                     line.product = i;
@@ -300,7 +302,13 @@ int addPieceRecords(Connection *connection, int count, quint32 seed, const QDate
             const Product &p = cat.products[line.product];
             const Process &g = p.processes[pick(p.processes.size())];
             const Worker &w = cat.workers[pick(cat.workers.size())];
-            const double qty = 10.0 * (5 + pick(76));
+            // Each line is produced to its own share of the ordered quantity (35 % to 105 %), so
+            // that the orders stand at different, believable stages.
+            const double share = 0.35 + 0.7 * double(qHash(line.pcNo + line.ipNo) % 101) / 100.0;
+            const double mean = line.ordered > 0
+                ? line.ordered * share * double(cat.lines.size()) * double(p.processes.size()) / double(count)
+                : 400.0;
+            const double qty = std::max(1.0, std::round(mean * (0.5 + pick(101) / 100.0)));
             q.bindValue(0, dateValue(connection, d));
             q.bindValue(1, w.no);
             q.bindValue(2, w.name);
