@@ -16,6 +16,7 @@ public:
     // No file can be chosen: cancelled.
     QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &dir, const QString &filter) override;
+    bool unattended() const override { return true; }
 
 private:
     void write(const QString &caption, const QString &text, const QString &answer = QString());

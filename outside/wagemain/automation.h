@@ -23,6 +23,7 @@ public:
     bool question(const QString &text, const QString &caption) override;
     QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &dir, const QString &filter) override;
+    bool unattended() const override { return true; }
     int errors() const { return m_errors; }
 
 private:

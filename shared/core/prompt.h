@@ -35,6 +35,9 @@ public:
     virtual QString saveFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
     // Several files at once; empty when cancelled. By default one file through openFileName.
     virtual QStringList openFileNames(const QString &caption, const QString &dir, const QString &filter);
+    // True when nobody watches the screen: messages that would go to a window of their own
+    // (the outside alert DLL) come through this service instead, so they reach the run's output.
+    virtual bool unattended() const { return false; }
 };
 
 // The service in force for the whole process (host and plug-ins share it).

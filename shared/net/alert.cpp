@@ -33,6 +33,10 @@ void *alertSymbol(const char *name, bool *fileExists)
 void AlertMess(const QString &caption, const QString &message)
 {
     try {
+        if (wage::prompt().unattended()) {
+            wage::prompt().information(message, caption);
+            return;
+        }
         bool exists = false;
         void *symbol = alertSymbol("ShowModMess", &exists);
         if (!exists) {

@@ -57,6 +57,24 @@ TEST(AlertMess, TheInstalledDllShowsTheMessage)
     closeMessageBoxes();
 }
 
+TEST(AlertMess, AnUnattendedRunGetsTheMessageInsteadOfTheDll)
+{
+    // Nobody sees the DLL's window in an unattended run: the message goes to the run's output.
+    struct Unattended : wage::ScopedScriptedPrompt {
+        bool unattended() const override { return true; }
+    };
+    wagetest::ProgramDirFixture dir;
+    ASSERT_TRUE(QFile::copy(wagetest::builtAppDir() + QStringLiteral("/Alert.dll"), dir.file(QStringLiteral("Alert.dll"))));
+    qputenv("WAGE_ALERT_LOG", "1");
+    Unattended prompt;
+    AlertMess(QStringLiteral("系统提示"), QStringLiteral("服务器已更新。"));
+    qunsetenv("WAGE_ALERT_LOG");
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_EQ(prompt.shown.first().caption, QStringLiteral("系统提示"));
+    EXPECT_EQ(prompt.shown.first().text, QStringLiteral("服务器已更新。"));
+    EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("AlertCalls.log"))));
+}
+
 TEST(AlertMess, ADllWithoutShowModMessShowsNothing)
 {
     wagetest::ProgramDirFixture dir;
