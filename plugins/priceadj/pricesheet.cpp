@@ -355,7 +355,6 @@ void TGxtzForm::sheetExecuteLines()
         // database took before the failure is kept.
         m_sheetBatch = nullptr;
         m_sheetPace = nullptr;
-        refillPriceListsAfterRun(shownProcess);
         cancelPending(F_PriceAdjust);
         cancelPendingHostEdit();
         try {
@@ -371,6 +370,7 @@ void TGxtzForm::sheetExecuteLines()
                 SetDataSetRefresh(ds);
         } catch (const std::exception &) {
         }
+        refillPriceListsAfterRun(shownProcess);
         wage::prompt().warning(QStringLiteral("调价单没有执行完：") + failureText(e) + QStringLiteral("\r已更新")
                                    + QString::number(batch.committed()) + QStringLiteral("条记录。"),
                                QStringLiteral("提示"));
