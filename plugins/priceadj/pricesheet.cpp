@@ -302,6 +302,8 @@ void TGxtzForm::sheetExecuteLines()
                                  QStringLiteral("提示")))
         return;
     m_stop = false;
+    m_sheetScope = TrimText(Getmodwhere(userName, QStringLiteral("f_jijm"), connection));
+    m_sheetField = adjustableFieldName(ComboBox2->currentText(), false);
     BatchTransaction batch(connection);
     m_sheetBatch = &batch;
     // The record grids are reset once at the end rather than for every line.
@@ -309,6 +311,7 @@ void TGxtzForm::sheetExecuteLines()
     ProgressPacer pace(m_progress);
     m_sheetPace = &pace;
     int counted = 0;
+    QString shownProcess;
     const int stateColumn = F_PriceAdjust->fieldIndex(QStringLiteral("Active_state"));
     try {
         batch.begin();
@@ -321,6 +324,7 @@ void TGxtzForm::sheetExecuteLines()
                 try {
                     const QString p = TrimText(F_PriceAdjust->value(QStringLiteral("gsxu_no")).toString());
                     // Never the previous line's records under this line's price.
+                    shownProcess = p;
                     if (!ShowProcessRecords(p))
                         throw WageError(QStringLiteral("工序%1的记录无法读取").arg(p));
                     ApplySheetLine(p, desc);
@@ -366,6 +370,7 @@ void TGxtzForm::sheetExecuteLines()
                 SetDataSetRefresh(ds);
         } catch (const std::exception &) {
         }
+        refillPriceListsAfterRun(shownProcess);
         wage::prompt().warning(QStringLiteral("调价单没有执行完：") + failureText(e) + QStringLiteral("\r已更新")
                                    + QString::number(batch.committed()) + QStringLiteral("条记录。"),
                                QStringLiteral("提示"));
@@ -373,6 +378,7 @@ void TGxtzForm::sheetExecuteLines()
     }
     m_sheetBatch = nullptr;
     m_sheetPace = nullptr;
+    refillPriceListsAfterRun(shownProcess);
     closeProgress(m_progress);
     SpeedButton1->hide();
     if (m_stop)
@@ -382,7 +388,7 @@ void TGxtzForm::sheetExecuteLines()
 
 void TGxtzForm::ApplySheetLine(const QString &processNo, const QString &desc)
 {
-    const QString field = adjustableFieldName(ComboBox2->currentText(), false);
+    const QString field = m_sheetBatch ? m_sheetField : adjustableFieldName(ComboBox2->currentText(), false);
     const QString price = TrimText(F_PriceAdjust->value(QStringLiteral("ip_djjw")).toString());
     // A line without a price would empty the records and break the base-data statement.
     if (!parseDecimal(price, nullptr)) {
@@ -417,10 +423,14 @@ void TGxtzForm::ApplySheetLine(const QString &processNo, const QString &desc)
                     target.setAsString(price);
                     ds->post();
                     batch->recordPosted();
-                    pace.show(row + 1, total, [&] {
+                    const auto text = [&] {
                         return QStringLiteral("调整范围:") + desc + QStringLiteral("\r当前调整：") + processNo
                                + QStringLiteral(" 进度:%1/%2").arg(row + 1).arg(total);
-                    });
+                    };
+                    if (m_sheetPace)
+                        pace.showOpen(row + 1, total, text);
+                    else
+                        pace.show(row + 1, total, text);
                     ++changed;
                     ++sinceCommit;
                 }
@@ -445,6 +455,21 @@ void TGxtzForm::ApplySheetLine(const QString &processNo, const QString &desc)
         closeProgress(m_progress);
     }
     AlertMess(QStringLiteral("调整工价"), QStringLiteral("产品工序：%1 ，记录更新 %2 ").arg(processNo).arg(changed));
+}
+
+void TGxtzForm::refillPriceListsAfterRun(const QString &processNo)
+{
+    if (processNo.isEmpty() || connection->dialect() == wage::Dialect::Access)
+        return;
+    // The run has already said how it ended: a list that cannot be read is only logged.
+    try {
+        refillPriceLists(processNo);
+    } catch (const std::exception &e) {
+        try {
+            WriteErrLog(failureText(e));
+        } catch (const std::exception &) {
+        }
+    }
 }
 
 bool TGxtzForm::CanSyncBaseData(const QString &processNo)

@@ -128,7 +128,8 @@ bool TGxtzForm::ShowProcessRecords(const QString &processNo)
         return false;
     bool loaded = false;
     guarded(windowTitle(), [this, processNo, &loaded] {
-        const QString scope = TrimText(Getmodwhere(userName, QStringLiteral("f_jijm"), connection));
+        const QString scope = m_sheetBatch ? m_sheetScope
+                                           : TrimText(Getmodwhere(userName, QStringLiteral("f_jijm"), connection));
         const QString sql = processRecordsSql(scope, conditionText(), processNo, CheckBox3->isChecked());
         wage::Dataset *ds = hostDataset();
         if (!ds)
@@ -140,7 +141,8 @@ bool TGxtzForm::ShowProcessRecords(const QString &processNo)
         ds->first();
         loaded = true;
         setStatusCount();
-        if (connection->dialect() != wage::Dialect::Access)
+        // A sheet run fills the price lists once, after its last line.
+        if (!m_sheetBatch && connection->dialect() != wage::Dialect::Access)
             refillPriceLists(processNo);
     });
     return loaded;

@@ -49,6 +49,16 @@ public:
         m_clock.start();
         showNow(position, maximum, text());
     }
+    // Paced like show, but never the closing step: a part of a longer run leaves the display
+    // open for the next part instead of closing it and opening a new one.
+    template <typename Text>
+    void showOpen(int position, int maximum, Text text)
+    {
+        if (!m_progress || (m_clock.isValid() && m_clock.elapsed() < 100))
+            return;
+        m_clock.start();
+        showNow(position, maximum + 2, text());
+    }
     void showNow(int position, int maximum, const QString &text);
 
 private:

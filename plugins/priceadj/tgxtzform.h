@@ -148,6 +148,7 @@ private:
     void setStatusCount();
     void cancelPendingHostEdit();
     void refillPriceLists(const QString &processNo);
+    void refillPriceListsAfterRun(const QString &processNo);
     QString currentProcessNo() const;
     QString adjustableFieldName(const QString &caption, bool globalLookup);
     // Runs a handler body: a database error is logged and shown, never passed to the host.
@@ -186,6 +187,10 @@ private:
     // The transaction of a sheet run, shared with ApplySheetLine while the run lasts.
     priceadj::BatchTransaction *m_sheetBatch = nullptr;
     priceadj::ProgressPacer *m_sheetPace = nullptr;
+    // What stays the same from line to line of a sheet run, read once when it starts: the
+    // user's data scope and the field of the chosen item. Valid while m_sheetBatch is set.
+    QString m_sheetScope;
+    QString m_sheetField;
     QWidget *m_singleChoiceHome = nullptr;
     QWidget *m_globalChoiceHome = nullptr;
     QWidget *m_globalFormulaHome = nullptr;

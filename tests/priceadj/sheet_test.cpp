@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QListWidget>
 #include <QPushButton>
 
 using namespace pricetest;
@@ -103,6 +104,10 @@ TEST_F(PriceTest, LineByLineExecution)
     EXPECT_TRUE(prompt.saw("导入的调价单已经执行完毕！"));
     EXPECT_EQ(db.text("select Active_state from F_PriceAdjust where gsxu_no='G01'"), "已调价");
     EXPECT_EQ(db.text("select Active_state from F_PriceAdjust where gsxu_no='G03'"), "有效");
+    // The price lists show the last line's process as the run left it.
+    ASSERT_EQ(w.form->ListBox1->count(), 1);
+    EXPECT_EQ(w.form->ListBox1->item(0)->text().toDouble(), 1.2);
+    EXPECT_EQ(w.form->ListBox2->item(0)->text().toDouble(), 1.2);
     EXPECT_TRUE(w.form->BitBtn13->isEnabled());
     EXPECT_FALSE(db.conn()->inTransaction());
 }
