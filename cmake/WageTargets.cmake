@@ -48,11 +48,17 @@ endfunction()
 
 # A test suite: one executable per area, every TEST registered with CTest separately so that
 # ctest -j runs them in parallel. Widgets run on the offscreen platform.
+# wage_test(target sources... [RESOURCE_LOCK name]): suites with the same lock never run at
+# the same time. The updater ends every running host program by name, so suites that run the
+# real update.exe and suites that run real host processes share the lock "host_processes".
 function(wage_test target)
-  add_executable(${target} ${ARGN})
+  cmake_parse_arguments(WT "" "RESOURCE_LOCK" "" ${ARGN})
+  add_executable(${target} ${WT_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE wage_testsupport)
-  gtest_discover_tests(${target}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;WAGE_APP_DIR=${WAGE_APP_DIR};WAGE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-               TIMEOUT 300)
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen;WAGE_APP_DIR=${WAGE_APP_DIR};WAGE_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+            TIMEOUT 300)
+  if(WT_RESOURCE_LOCK)
+    list(APPEND props RESOURCE_LOCK ${WT_RESOURCE_LOCK})
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
