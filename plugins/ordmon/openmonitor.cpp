@@ -1,8 +1,8 @@
 // Loading the window on every showing: payroll month, order filter, the grids laid out from
 // the field registry, the process rows and the piece records behind them.
-#include "ordmon/handlerguard.h"
+#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
+#include "kit/tradiogroup.h"
 
 #include "core/config.h"
 #include "core/prompt.h"
@@ -16,6 +16,7 @@
 #include "core/inifile.h"
 #include "progress/tprogress.h"
 
+#include <QSignalBlocker>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -31,14 +32,16 @@ void TOrdmon_form::OpenMonitor()
     raise();
     step(4, QStringLiteral("显示表格数据 ...."));
     const QString user = userName.trimmed();
-    ordmon::guardedHandler(windowTitle(), [&] {
+    wage::guardHandler(windowTitle(), [&] {
         EditYM->setText(GetSqlStr(QStringLiteral("select gz_ym from gz_stat"), connection));
+        // The remembered filter is applied just below, together with the grids' layout.
+        const QSignalBlocker quiet(RadioGroup1);
         RadioGroup1->setItemIndex(inistring(QStringLiteral("display"), QStringLiteral("f_pici.Pc_Progress"), QStringLiteral("0"),
                                             QStringLiteral("Usertem.ini"), QStringLiteral("Read"))
                                       .toInt());
         step(4, QStringLiteral("显示表格数据 ....\r      加载订单"));
         wage::Dataset *ord = orders();
-        const QString filter = orderFilterSql(RadioGroup1->itemIndex());
+        const QString filter = orderFilterSql(RadioGroup1->ItemIndex());
         if (ord && !filter.isEmpty()) {
             ord->close();
             ord->setCommandText(filter);
@@ -84,7 +87,7 @@ void TOrdmon_form::OpenMonitor()
     } catch (const std::exception &e) {
         wage::prompt().error(QString::fromUtf8(e.what()) + QLatin1Char('\r') + tempSql, windowTitle());
     }
-    ordmon::guardedHandler(windowTitle(), [&] {
+    wage::guardHandler(windowTitle(), [&] {
         DisGrid(QStringLiteral("f_jijm"), user, DataSource_Temp, connection, DBGridEh_Temp);
         DisVertGrid(QStringLiteral("f_jijm"), user, DataSource_Temp, connection, DBVertGridEh1);
     });
@@ -115,7 +118,7 @@ QString TOrdmon_form::orderFilterSql(int item) const
         return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  Format(riqi, \"YYYYMM\")='") + M + QStringLiteral("')")
                       : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  CONVERT(varchar(6), riqi, 112)='") + M + QStringLiteral("')");
     case 6:
-        return RadioGroup3->itemIndex() == 1 ? QStringLiteral("select * from f_pici where pc_name like '%") + F + QStringLiteral("%'")
+        return RadioGroup3->ItemIndex() == 1 ? QStringLiteral("select * from f_pici where pc_name like '%") + F + QStringLiteral("%'")
                                              : QStringLiteral("select * from f_pici where pc_no like '%") + F + QStringLiteral("%'");
     default:
         return QString();
@@ -124,8 +127,8 @@ QString TOrdmon_form::orderFilterSql(int item) const
 
 void TOrdmon_form::RadioGroup1Click()
 {
-    ordmon::guardedHandler(QStringLiteral("订单过滤"), [this] {
-        const int item = RadioGroup1->itemIndex();
+    wage::guardHandler(QStringLiteral("订单过滤"), [this] {
+        const int item = RadioGroup1->ItemIndex();
         const QString sql = orderFilterSql(item);
         wage::Dataset *ord = orders();
         if (sql.isEmpty() || !ord)
@@ -141,12 +144,16 @@ void TOrdmon_form::RadioGroup1Click()
 
 void TOrdmon_form::RadioGroup3Click()
 {
-    LabeledEdit1Label->setText(RadioGroup3->itemText(RadioGroup3->itemIndex()));
+    LabeledEdit1Label->setText(RadioGroup3->itemText(RadioGroup3->ItemIndex()));
 }
 
 void TOrdmon_form::SpeedButton1Click()
 {
-    RadioGroup1->setItemIndex(6);
+    {
+        // Applied once, even when the search item was chosen already.
+        const QSignalBlocker quiet(RadioGroup1);
+        RadioGroup1->setItemIndex(6);
+    }
     RadioGroup1Click();
 }
 
@@ -204,7 +211,7 @@ void TOrdmon_form::Omq_ADOQuery1AfterScroll()
 {
     if (!ready || !Omq_ADOQuery1->isActive() || Omq_ADOQuery1->isEmpty())
         return;
-    ordmon::guardedHandler(QStringLiteral("产量明细"), [this] { LoadPieceRecords(PageControl1->currentIndex()); });
+    wage::guardHandler(QStringLiteral("产量明细"), [this] { LoadPieceRecords(PageControl1->currentIndex()); });
 }
 
 void TOrdmon_form::PageControl1Change(int index)
@@ -219,7 +226,7 @@ void TOrdmon_form::PageControl1Change(int index)
             DBGridEh1->show();
         }
     }
-    ordmon::guardedHandler(QStringLiteral("产量明细"), [this, index] { LoadPieceRecords(index); });
+    wage::guardHandler(QStringLiteral("产量明细"), [this, index] { LoadPieceRecords(index); });
 }
 
 void TOrdmon_form::AddProgressColumn(wage::DataGrid *grid)

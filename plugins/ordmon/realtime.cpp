@@ -2,9 +2,9 @@
 // week and month totals, the alternating chart, and today's orders with one "订单实时" script
 // per tick. Each timer is stopped while its handler runs, so a slow tick is skipped, never
 // stacked.
-#include "ordmon/handlerguard.h"
+#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
+#include "kit/tradiogroup.h"
 
 #include "core/config.h"
 #include "core/errlog.h"
@@ -17,6 +17,7 @@
 #include "kit/disgrid.h"
 #include "net/alert.h"
 
+#include <QSignalBlocker>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -114,9 +115,12 @@ void TOrdmon_form::PageControl2Change()
         Timer3->stop();
     }
     scriptType = PageControl2->currentIndex() == 0 ? QStringLiteral("订单监控") : QStringLiteral("订单实时");
-    if (RadioGroup_Scirip)
+    if (RadioGroup_Scirip) {
+        // The list is opened below for the page's type.
+        const QSignalBlocker quiet(RadioGroup_Scirip);
         RadioGroup_Scirip->setItemIndex(PageControl2->currentIndex() == 0 ? 0 : 1);
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] { openScriptList(); });
+    }
+    wage::guardHandler(QStringLiteral("实时产能"), [this] { openScriptList(); });
     if (!realtime)
         return;
     const QString sql = GetConType() == QLatin1String("ACCESS")
@@ -131,7 +135,7 @@ void TOrdmon_form::PageControl2Change()
     } catch (const std::exception &e) {
         wage::prompt().error(QString::fromUtf8(e.what()) + QLatin1Char('\r') + sql, windowTitle());
     }
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] {
+    wage::guardHandler(QStringLiteral("实时产能"), [this] {
         DisGrid(QStringLiteral("f_pici"), userName.trimmed(), DataSource_pc, connection, DBGridEh_PC);
         AddProgressColumn(DBGridEh_PC);
     });
@@ -152,7 +156,7 @@ void TOrdmon_form::Timer2Timer()
 {
     ++timer2Tag;
     Timer2->stop();
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] {
+    wage::guardHandler(QStringLiteral("实时产能"), [this] {
         pageDown(DBGridEh_Temp);
         QCoreApplication::processEvents();
         if (ADOQuery_Temp->isActive()) {
@@ -186,7 +190,7 @@ void TOrdmon_form::Timer2Timer()
     });
     if (PageControl2->currentWidget() == TabSheet8)
         Timer2->start();
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] { ShowCapacityChart(timer2Tag); });
+    wage::guardHandler(QStringLiteral("实时产能"), [this] { ShowCapacityChart(timer2Tag); });
 }
 
 void TOrdmon_form::ShowCapacityChart(int tick)
@@ -250,7 +254,7 @@ void TOrdmon_form::ShowCapacityChart(int tick)
 void TOrdmon_form::Timer3Timer()
 {
     Timer3->stop();
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] {
+    wage::guardHandler(QStringLiteral("实时产能"), [this] {
         pageDown(DBGridEh_PC);
         QCoreApplication::processEvents();
         if (ADOQuery_pc->isActive() && ADOQuery_pc->eof())
