@@ -5,6 +5,9 @@
 // by hand for SQLite; beside the tick the interval of its timer.
 //
 //   build/bench/ordmon_window_bench [piece records]     (default 1000000)
+//
+// With ORDMON_WINDOW_GRAB=<folder> it also saves pictures of the main page after a summary
+// run, the script page and the realtime page with its chart.
 #include "datamodule.h"
 #include "demodata.h"
 #include "mainform.h"
@@ -74,6 +77,21 @@ void line(const char *what, double plugin, double reference, const QString &note
 {
     std::printf("%-22s %12.1f %12.1f %8.2f  %s\n", what, plugin, reference, reference > 0 ? plugin / reference : 0.0,
                 note.toUtf8().constData());
+}
+
+void grabTo(QWidget *window, const char *name)
+{
+    const QString folder = qEnvironmentVariable("ORDMON_WINDOW_GRAB");
+    if (folder.isEmpty())
+        return;
+    // Charts and views lay themselves out in posted events of their own: let them settle.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QString file = folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+    window->grab().save(file);
+    std::printf("  图片 %s\n", file.toUtf8().constData());
 }
 
 void tick(QTimer *timer)
@@ -157,6 +175,17 @@ int main(int argc, char **argv)
     });
     line("打开窗口", open, openRef, QStringLiteral("三个表格布局并绘制"));
 
+    if (!qEnvironmentVariableIsEmpty("ORDMON_WINDOW_GRAB")) {
+        orders->datasource1->dataSet()->first();
+        monitor->findChild<QAbstractButton *>(QStringLiteral("ToolButton2"))->click();
+        grabTo(monitor, "ordmon_main");
+        auto *pages = monitor->findChild<QTabWidget *>(QStringLiteral("PageControl2"));
+        pages->setTabVisible(1, true);
+        pages->setCurrentIndex(1);
+        grabTo(monitor, "ordmon_scripts");
+        pages->setCurrentIndex(0);
+    }
+
     // The order filter, item by item; the reference reads the same orders.
     const QString day = QDate::currentDate().toString(Qt::ISODate), month = QDate::currentDate().toString(QStringLiteral("yyyyMM"));
     const QString refs[] = {
@@ -198,23 +227,6 @@ int main(int argc, char **argv)
         direct(c, QStringLiteral("select ry_name, sum(jjje) s from f_jijm where date(riqi) = date('now','localtime') group by ry_name "
                                  "order by s desc limit 20"));
     });
-    // Where a tick goes: its statements one by one through the plug-in's connection.
-    const char *const tickStatements[][2] = {
-        {"  当日合计", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE   riqi >= CAST(GETDATE() AS DATE)   AND riqi < DATEADD(DAY, 1, CAST(GETDATE() AS DATE))"},
-        {"  当周合计", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE  YEAR(riqi) = YEAR(GETDATE())  AND DATEPART(WEEK, riqi) = DATEPART(WEEK, GETDATE())"},
-        {"  当月合计", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE YEAR(riqi) = YEAR(GETDATE())    AND MONTH(riqi) = MONTH(GETDATE())"},
-        {"  月度图表", "WITH MonthDayList AS ( SELECT DATEFROMPARTS(YEAR(GETDATE()), MONTH(GETDATE()), 1) AS day_date     UNION ALL      "
-                   "SELECT DATEADD(DAY, 1, day_date)     FROM MonthDayList      WHERE day_date < EOMONTH(GETDATE())) SELECT t.day_date AS 日期, "
-                   "ROUND(ISNULL(SUM(f.jjje), 0), 2) AS 当日产量  FROM MonthDayList t   LEFT JOIN f_jijm f  ON t.day_date = CAST(f.riqi AS DATE) "
-                   "GROUP BY t.day_date ORDER BY t.day_date;"},
-        {"  排名图表", "WITH DayPersonData AS (     SELECT         f.ry_name,         SUM(f.jjje) AS person_jjje,         ROW_NUMBER() "
-                   "OVER(ORDER BY SUM(f.jjje) DESC) AS rn     FROM f_jijm f     WHERE CAST(f.riqi AS DATE) = CAST(GETDATE() AS DATE)     "
-                   "GROUP BY f.ry_name ) SELECT ry_name,person_jjje FROM DayPersonData WHERE rn <= 20 ORDER BY rn;"},
-    };
-    for (const auto &s : tickStatements) {
-        const double ms = timed([&] { c->query(QString::fromUtf8(s[1])); });
-        std::printf("%-22s %12.1f\n", s[0], ms);
-    }
     const QString interval = QStringLiteral("定时器间隔 %1 ms").arg(timer2->interval());
     for (const char *what : {"实时产能：首次（排名）", "实时产能：再次（月度）"}) {
         const double ms = timed([&] {
@@ -223,6 +235,10 @@ int main(int argc, char **argv)
         });
         line(what, ms, tickRef, interval + (ms < timer2->interval() ? QStringLiteral("，未超出") : QStringLiteral("，超出！")));
     }
+    tick(timer2);
+    grabTo(monitor, "ordmon_realtime_day");
+    tick(timer2);
+    grabTo(monitor, "ordmon_realtime_month");
     const double orderTick = timed([&] {
         tick(timer3);
         QApplication::processEvents();
