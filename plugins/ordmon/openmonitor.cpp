@@ -97,7 +97,6 @@ void TOrdmon_form::OpenMonitor()
 QString TOrdmon_form::orderFilterSql(int item) const
 {
     const bool access = GetConType() == QLatin1String("ACCESS");
-    const QString D = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     const QString M = wage::sqlQuote(EditYM->text());
     const QString F = wage::sqlQuote(LabeledEdit1->text());
     switch (item) {
@@ -106,17 +105,25 @@ QString TOrdmon_form::orderFilterSql(int item) const
     case 1:
         return QStringLiteral("select * from f_pici where pc_state='结案'");
     case 2:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where Format(riqi, \"YYYY-MM-DD\")=#") + D + QStringLiteral("#)")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where CONVERT(varchar(10), riqi, 120)='") + D + QStringLiteral("')");
     case 3:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  Format(riqi, \"YYYY-MM-DD\")=#") + D + QStringLiteral("#)")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  CONVERT(varchar(10), riqi, 120)='") + D + QStringLiteral("')");
     case 4:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where Format(riqi, \"YYYYMM\")='") + M + QStringLiteral("')")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where CONVERT(varchar(6), riqi, 112)='") + M + QStringLiteral("')");
-    case 5:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  Format(riqi, \"YYYYMM\")='") + M + QStringLiteral("')")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  CONVERT(varchar(6), riqi, 112)='") + M + QStringLiteral("')");
+    case 5: {
+        // Orders with piece records in a date range, read through the date index: the day, or
+        // the month of EditYM; a month that is no yyyyMM is compared as written (no order).
+        const bool packing = item == 3 || item == 5;
+        const QString head = QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ")
+                             + (packing ? QStringLiteral("ip_gsxu like '%包装%' and  ") : QString());
+        QDate from = QDate::currentDate(), to = from.addDays(1);
+        if (item >= 4) {
+            from = QDate::fromString(EditYM->text().trimmed() + QStringLiteral("01"), QStringLiteral("yyyyMMdd"));
+            to = from.addMonths(1);
+            if (!from.isValid())
+                return head + (access ? QStringLiteral("Format(riqi, \"YYYYMM\")='") : QStringLiteral("CONVERT(varchar(6), riqi, 112)='")) + M
+                       + QStringLiteral("')");
+        }
+        const QString f = from.toString(Qt::ISODate), t = to.toString(Qt::ISODate);
+        return head + (access ? QStringLiteral("riqi >= #%1# and riqi < #%2#)") : QStringLiteral("riqi >= CAST('%1' AS DATE) and riqi < CAST('%2' AS DATE))")).arg(f, t);
+    }
     case 6:
         return RadioGroup3->ItemIndex() == 1 ? QStringLiteral("select * from f_pici where pc_name like '%") + F + QStringLiteral("%'")
                                              : QStringLiteral("select * from f_pici where pc_no like '%") + F + QStringLiteral("%'");
