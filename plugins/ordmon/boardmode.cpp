@@ -1,14 +1,14 @@
 // The button "自定义过程" (every "订单监控" script in order) and board mode "看板模式": the
 // order grid pages on every 5 s and, at the end of the orders, the warehousing scripts run.
-#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "kit/tradiogroup.h"
 
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
+#include "kit/tradiogroup.h"
 #include "net/alert.h"
 #include "progress/tprogress.h"
 

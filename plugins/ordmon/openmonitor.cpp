@@ -1,10 +1,10 @@
 // Loading the window on every showing: payroll month, order filter, the grids laid out from
 // the field registry, the process rows and the piece records behind them.
-#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "kit/tradiogroup.h"
 
 #include "core/config.h"
+#include "core/handlerguard.h"
+#include "core/inifile.h"
 #include "core/prompt.h"
 #include "core/strutil.h"
 #include "db/dataset.h"
@@ -13,7 +13,7 @@
 #include "kit/datagrid.h"
 #include "kit/datavertgrid.h"
 #include "kit/disgrid.h"
-#include "core/inifile.h"
+#include "kit/tradiogroup.h"
 #include "progress/tprogress.h"
 
 #include <QSignalBlocker>

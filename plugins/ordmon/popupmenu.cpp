@@ -1,10 +1,10 @@
 // The context menu of the grids: export, sums, refresh, the current-process marks of a batch,
 // the synchronisation of process rows and closing orders; and help.
-#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
 
 #include "core/appdir.h"
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "core/prompt.h"
 #include "core/strutil.h"
 #include "db/dataset.h"

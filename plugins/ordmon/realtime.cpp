@@ -2,12 +2,11 @@
 // week and month totals, the alternating chart, and today's orders with one "订单实时" script
 // per tick. Each timer is stopped while its handler runs, so a slow tick is skipped, never
 // stacked.
-#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "kit/tradiogroup.h"
 
 #include "core/config.h"
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "core/prompt.h"
 #include "core/strutil.h"
 #include "db/dataset.h"
@@ -15,6 +14,7 @@
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
 #include "kit/disgrid.h"
+#include "kit/tradiogroup.h"
 #include "net/alert.h"
 
 #include <QSignalBlocker>

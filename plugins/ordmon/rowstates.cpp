@@ -1,12 +1,12 @@
 // Row colours by production state, the completion filter and the layout memory on closing.
-#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "kit/tradiogroup.h"
 
+#include "core/handlerguard.h"
 #include "core/inifile.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "kit/datagrid.h"
+#include "kit/tradiogroup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,10 +1,11 @@
 // The script page "自定义公式": the administrator edits and test-runs the users' SQL scripts of
 // order monitoring. It shows only after a middle-button press on the tabs by the administrator.
-#include "core/handlerguard.h"
 #include "ordmon/tordmon_form.h"
+#include "ordmon/linesql.h"
 #include "ordmon/namedradiogroup.h"
 
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "db/dbroutines.h"
@@ -12,7 +13,6 @@
 #include "kit/recordroutines.h"
 #include "kit/tmynavigator.h"
 #include "net/alert.h"
-#include "ordmon/linesql.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

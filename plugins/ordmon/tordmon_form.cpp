@@ -1,14 +1,14 @@
 #include "ordmon/tordmon_form.h"
+#include "ordmon/namedradiogroup.h"
 
 #include "contract/hostobjects.h"
 #include "core/appdir.h"
+#include "core/handlerguard.h"
 #include "core/inifile.h"
-#include "db/datasource.h"
 #include "db/dataset.h"
+#include "db/datasource.h"
 #include "kit/datagrid.h"
 #include "kit/datavertgrid.h"
-#include "core/handlerguard.h"
-#include "ordmon/namedradiogroup.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
