@@ -75,8 +75,10 @@ double timed(const std::function<void()> &body)
 
 void line(const char *what, double plugin, double reference, const QString &note = QString())
 {
-    std::printf("%-22s %12.1f %12.1f %8.2f  %s\n", what, plugin, reference, reference > 0 ? plugin / reference : 0.0,
-                note.toUtf8().constData());
+    if (reference > 0)
+        std::printf("%-22s %12.1f %12.1f %8.2f  %s\n", what, plugin, reference, plugin / reference, note.toUtf8().constData());
+    else
+        std::printf("%-22s %12.1f %12s %8s  %s\n", what, plugin, "-", "-", note.toUtf8().constData());
 }
 
 void grabTo(QWidget *window, const char *name)
@@ -217,16 +219,30 @@ int main(int argc, char **argv)
     auto *timer3 = monitor->findChild<QTimer *>(QStringLiteral("Timer3"));
     direct(c, QStringLiteral("drop table if exists ref_feed"));
     direct(c, QStringLiteral("create table ref_feed as select * from f_jijm where 0"));
-    const double tickRef = timed([&] {
-        direct(c, QStringLiteral("insert into ref_feed select * from (select * from f_jijm order by dj_no desc limit 50) t "
-                                 "where not exists (select 1 from ref_feed where ref_feed.dj_no = t.dj_no)"));
-        direct(c, QStringLiteral("select * from ref_feed"));
-        direct(c, QStringLiteral("select round(ifnull(sum(jjje),0),2) from f_jijm where date(riqi) = date('now','localtime')"));
-        direct(c, QStringLiteral("select round(ifnull(sum(jjje),0),2) from f_jijm where strftime('%Y%W', riqi) = strftime('%Y%W','now','localtime')"));
-        direct(c, QStringLiteral("select round(ifnull(sum(jjje),0),2) from f_jijm where strftime('%Y%m', riqi) = strftime('%Y%m','now','localtime')"));
-        direct(c, QStringLiteral("select ry_name, sum(jjje) s from f_jijm where date(riqi) = date('now','localtime') group by ry_name "
-                                 "order by s desc limit 20"));
-    });
+    const QDate today = QDate::currentDate();
+    const QString d0 = today.toString(Qt::ISODate), d1 = today.addDays(1).toString(Qt::ISODate);
+    const QString w0 = today.addDays(-(today.dayOfWeek() % 7)).toString(Qt::ISODate), w1 = today.addDays(7 - today.dayOfWeek() % 7).toString(Qt::ISODate);
+    const QString m0 = QDate(today.year(), today.month(), 1).toString(Qt::ISODate), m1 = QDate(today.year(), today.month(), 1).addMonths(1).toString(Qt::ISODate);
+    const QString sum = QStringLiteral("select round(ifnull(sum(jjje),0),2) from f_jijm where riqi >= '%1' and riqi < '%2'");
+    const QString tickParts[][2] = {
+        {QStringLiteral("  取数 50 条"), QStringLiteral("insert into ref_feed select * from (select * from f_jijm order by dj_no desc limit 50) t "
+                                                   "where not exists (select 1 from ref_feed where ref_feed.dj_no = t.dj_no)")},
+        {QStringLiteral("  当日合计"), sum.arg(d0, d1)},
+        {QStringLiteral("  当周合计"), sum.arg(w0, w1)},
+        {QStringLiteral("  当月合计"), sum.arg(m0, m1)},
+        {QStringLiteral("  排名图表"), QStringLiteral("select ry_name, sum(jjje) s from f_jijm where riqi >= '%1' and riqi < '%2' group by ry_name "
+                                                 "order by s desc limit 20").arg(d0, d1)},
+        {QStringLiteral("  月度图表"), QStringLiteral("select date(riqi), sum(s) from (select riqi, sum(jjje) s from f_jijm where riqi >= '%1' and riqi < '%2' "
+                                                 "group by riqi) group by date(riqi)").arg(m0, m1)},
+    };
+    double tickRef = 0;
+    std::printf("SQLite 参考（每次）：");
+    for (const auto &part : tickParts) {
+        const double ms = timed([&] { direct(c, part[1]); });
+        tickRef += ms;
+        std::printf("%s %.1f ms ", part[0].trimmed().toUtf8().constData(), ms);
+    }
+    std::printf("\n");
     const QString interval = QStringLiteral("定时器间隔 %1 ms").arg(timer2->interval());
     for (const char *what : {"实时产能：首次（排名）", "实时产能：再次（月度）"}) {
         const double ms = timed([&] {
