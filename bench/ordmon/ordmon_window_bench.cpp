@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGraphicsView>
 #include <QRadioButton>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -93,6 +94,9 @@ void grabTo(QWidget *window, const char *name)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     const QString file = folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
     window->grab().save(file);
+    // The chart on its own as well: a grab of the whole window may show its previous picture.
+    if (auto *chart = window->findChild<QGraphicsView *>(QStringLiteral("DBChart_pc")); chart && chart->isVisible())
+        chart->grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral("_chart.png"));
     std::printf("  图片 %s\n", file.toUtf8().constData());
 }
 

@@ -249,8 +249,15 @@ void TOrdmon_form::ShowCapacityChart(int tick)
     DBChart_pc->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
+    if (month) {
+        // A month of bars leaves each day too narrow for its figures written across.
+        series->setLabelsAngle(-90);
+        QFont small = x->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        x->setLabelsFont(small);
+    }
     auto *y = new QValueAxis;
-    y->setRange(0, top > 0 ? top * 1.15 : 1);
+    y->setRange(0, top > 0 ? top * (month ? 1.8 : 1.15) : 1);
     DBChart_pc->addAxis(x, Qt::AlignBottom);
     DBChart_pc->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
