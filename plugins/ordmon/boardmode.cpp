@@ -1,14 +1,14 @@
 // The button "自定义过程" (every "订单监控" script in order) and board mode "看板模式": the
 // order grid pages on every 5 s and, at the end of the orders, the warehousing scripts run.
-#include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
 
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
+#include "kit/tradiogroup.h"
 #include "net/alert.h"
 #include "progress/tprogress.h"
 
@@ -27,7 +27,7 @@ void TOrdmon_form::SpeedButton3Click()
 {
     SpeedButton3->setEnabled(false);
     Timer1->stop();
-    ordmon::guardedHandler(QStringLiteral("自定义过程"), [this] {
+    wage::guardHandler(QStringLiteral("自定义过程"), [this] {
         if (!ADOQuery_SQL->isActive())
             openScriptList();
         const int n = ADOQuery_SQL->recordCount();
@@ -67,7 +67,7 @@ void TOrdmon_form::Timer1Timer()
 {
     Timer1->stop();
     wage::Dataset *ord = orders();
-    ordmon::guardedHandler(QStringLiteral("看板模式"), [this, ord] {
+    wage::guardHandler(QStringLiteral("看板模式"), [this, ord] {
         if (!ord || !ord->isActive())
             return;
         QTableView *view = DBGridEh_Master->view();

@@ -1,5 +1,5 @@
 // The tables and columns order monitoring needs, made and registered when they are missing.
-#include "ordmon/hostrestart.h"
+#include "contract/hostrestart.h"
 #include "ordmon/tordmon_form.h"
 
 #include "core/config.h"
@@ -131,7 +131,7 @@ void TOrdmon_form::CheckMonitorStructure()
                                      "('订单监控','F_PCJK','订单信息','否')"),
                       connection);
         restartRequested = true;
-        ordmon::restartHost();
+        wage::restartHost();
         return;   // only where the host's restart hook returns (tests)
     }
 

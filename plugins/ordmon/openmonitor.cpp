@@ -1,10 +1,10 @@
 // Loading the window on every showing: payroll month, order filter, the grids laid out from
 // the field registry, the process rows and the piece records behind them.
-#include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
 
 #include "core/config.h"
+#include "core/handlerguard.h"
+#include "core/inifile.h"
 #include "core/prompt.h"
 #include "core/strutil.h"
 #include "db/dataset.h"
@@ -13,9 +13,10 @@
 #include "kit/datagrid.h"
 #include "kit/datavertgrid.h"
 #include "kit/disgrid.h"
-#include "core/inifile.h"
+#include "kit/tradiogroup.h"
 #include "progress/tprogress.h"
 
+#include <QSignalBlocker>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -31,14 +32,16 @@ void TOrdmon_form::OpenMonitor()
     raise();
     step(4, QStringLiteral("显示表格数据 ...."));
     const QString user = userName.trimmed();
-    ordmon::guardedHandler(windowTitle(), [&] {
+    wage::guardHandler(windowTitle(), [&] {
         EditYM->setText(GetSqlStr(QStringLiteral("select gz_ym from gz_stat"), connection));
+        // The remembered filter is applied just below, together with the grids' layout.
+        const QSignalBlocker quiet(RadioGroup1);
         RadioGroup1->setItemIndex(inistring(QStringLiteral("display"), QStringLiteral("f_pici.Pc_Progress"), QStringLiteral("0"),
                                             QStringLiteral("Usertem.ini"), QStringLiteral("Read"))
                                       .toInt());
         step(4, QStringLiteral("显示表格数据 ....\r      加载订单"));
         wage::Dataset *ord = orders();
-        const QString filter = orderFilterSql(RadioGroup1->itemIndex());
+        const QString filter = orderFilterSql(RadioGroup1->ItemIndex());
         if (ord && !filter.isEmpty()) {
             ord->close();
             ord->setCommandText(filter);
@@ -84,7 +87,7 @@ void TOrdmon_form::OpenMonitor()
     } catch (const std::exception &e) {
         wage::prompt().error(QString::fromUtf8(e.what()) + QLatin1Char('\r') + tempSql, windowTitle());
     }
-    ordmon::guardedHandler(windowTitle(), [&] {
+    wage::guardHandler(windowTitle(), [&] {
         DisGrid(QStringLiteral("f_jijm"), user, DataSource_Temp, connection, DBGridEh_Temp);
         DisVertGrid(QStringLiteral("f_jijm"), user, DataSource_Temp, connection, DBVertGridEh1);
     });
@@ -94,7 +97,6 @@ void TOrdmon_form::OpenMonitor()
 QString TOrdmon_form::orderFilterSql(int item) const
 {
     const bool access = GetConType() == QLatin1String("ACCESS");
-    const QString D = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     const QString M = wage::sqlQuote(EditYM->text());
     const QString F = wage::sqlQuote(LabeledEdit1->text());
     switch (item) {
@@ -103,19 +105,27 @@ QString TOrdmon_form::orderFilterSql(int item) const
     case 1:
         return QStringLiteral("select * from f_pici where pc_state='结案'");
     case 2:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where Format(riqi, \"YYYY-MM-DD\")=#") + D + QStringLiteral("#)")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where CONVERT(varchar(10), riqi, 120)='") + D + QStringLiteral("')");
     case 3:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  Format(riqi, \"YYYY-MM-DD\")=#") + D + QStringLiteral("#)")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  CONVERT(varchar(10), riqi, 120)='") + D + QStringLiteral("')");
     case 4:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where Format(riqi, \"YYYYMM\")='") + M + QStringLiteral("')")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where CONVERT(varchar(6), riqi, 112)='") + M + QStringLiteral("')");
-    case 5:
-        return access ? QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  Format(riqi, \"YYYYMM\")='") + M + QStringLiteral("')")
-                      : QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ip_gsxu like '%包装%' and  CONVERT(varchar(6), riqi, 112)='") + M + QStringLiteral("')");
+    case 5: {
+        // Orders with piece records in a date range, read through the date index: the day, or
+        // the month of EditYM; a month that is no yyyyMM is compared as written (no order).
+        const bool packing = item == 3 || item == 5;
+        const QString head = QStringLiteral("select * from f_pici where pc_no in (select pc_no from f_jijm where ")
+                             + (packing ? QStringLiteral("ip_gsxu like '%包装%' and  ") : QString());
+        QDate from = QDate::currentDate(), to = from.addDays(1);
+        if (item >= 4) {
+            from = QDate::fromString(EditYM->text().trimmed() + QStringLiteral("01"), QStringLiteral("yyyyMMdd"));
+            to = from.addMonths(1);
+            if (!from.isValid())
+                return head + (access ? QStringLiteral("Format(riqi, \"YYYYMM\")='") : QStringLiteral("CONVERT(varchar(6), riqi, 112)='")) + M
+                       + QStringLiteral("')");
+        }
+        const QString f = from.toString(Qt::ISODate), t = to.toString(Qt::ISODate);
+        return head + (access ? QStringLiteral("riqi >= #%1# and riqi < #%2#)") : QStringLiteral("riqi >= CAST('%1' AS DATE) and riqi < CAST('%2' AS DATE))")).arg(f, t);
+    }
     case 6:
-        return RadioGroup3->itemIndex() == 1 ? QStringLiteral("select * from f_pici where pc_name like '%") + F + QStringLiteral("%'")
+        return RadioGroup3->ItemIndex() == 1 ? QStringLiteral("select * from f_pici where pc_name like '%") + F + QStringLiteral("%'")
                                              : QStringLiteral("select * from f_pici where pc_no like '%") + F + QStringLiteral("%'");
     default:
         return QString();
@@ -124,8 +134,8 @@ QString TOrdmon_form::orderFilterSql(int item) const
 
 void TOrdmon_form::RadioGroup1Click()
 {
-    ordmon::guardedHandler(QStringLiteral("订单过滤"), [this] {
-        const int item = RadioGroup1->itemIndex();
+    wage::guardHandler(QStringLiteral("订单过滤"), [this] {
+        const int item = RadioGroup1->ItemIndex();
         const QString sql = orderFilterSql(item);
         wage::Dataset *ord = orders();
         if (sql.isEmpty() || !ord)
@@ -141,12 +151,16 @@ void TOrdmon_form::RadioGroup1Click()
 
 void TOrdmon_form::RadioGroup3Click()
 {
-    LabeledEdit1Label->setText(RadioGroup3->itemText(RadioGroup3->itemIndex()));
+    LabeledEdit1Label->setText(RadioGroup3->itemText(RadioGroup3->ItemIndex()));
 }
 
 void TOrdmon_form::SpeedButton1Click()
 {
-    RadioGroup1->setItemIndex(6);
+    {
+        // Applied once, even when the search item was chosen already.
+        const QSignalBlocker quiet(RadioGroup1);
+        RadioGroup1->setItemIndex(6);
+    }
     RadioGroup1Click();
 }
 
@@ -204,7 +218,7 @@ void TOrdmon_form::Omq_ADOQuery1AfterScroll()
 {
     if (!ready || !Omq_ADOQuery1->isActive() || Omq_ADOQuery1->isEmpty())
         return;
-    ordmon::guardedHandler(QStringLiteral("产量明细"), [this] { LoadPieceRecords(PageControl1->currentIndex()); });
+    wage::guardHandler(QStringLiteral("产量明细"), [this] { LoadPieceRecords(PageControl1->currentIndex()); });
 }
 
 void TOrdmon_form::PageControl1Change(int index)
@@ -219,7 +233,7 @@ void TOrdmon_form::PageControl1Change(int index)
             DBGridEh1->show();
         }
     }
-    ordmon::guardedHandler(QStringLiteral("产量明细"), [this, index] { LoadPieceRecords(index); });
+    wage::guardHandler(QStringLiteral("产量明细"), [this, index] { LoadPieceRecords(index); });
 }
 
 void TOrdmon_form::AddProgressColumn(wage::DataGrid *grid)

@@ -1,10 +1,10 @@
 // The context menu of the grids: export, sums, refresh, the current-process marks of a batch,
 // the synchronisation of process rows and closing orders; and help.
-#include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
 
 #include "core/appdir.h"
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "core/prompt.h"
 #include "core/strutil.h"
 #include "db/dataset.h"
@@ -92,7 +92,7 @@ void TOrdmon_form::PopupMenu1Popup(wage::DataGrid *grid)
 
 void TOrdmon_form::NClick(int tag)
 {
-    ordmon::guardedHandler(QStringLiteral("订单监控"), [this, tag] {
+    wage::guardHandler(QStringLiteral("订单监控"), [this, tag] {
         wage::DataGrid *grid = menuGrid ? menuGrid.data() : Ordmon_DBGridEh;
         switch (tag) {
         case 1: {

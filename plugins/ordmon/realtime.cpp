@@ -2,12 +2,11 @@
 // week and month totals, the alternating chart, and today's orders with one "订单实时" script
 // per tick. Each timer is stopped while its handler runs, so a slow tick is skipped, never
 // stacked.
-#include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
 
 #include "core/config.h"
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "core/prompt.h"
 #include "core/strutil.h"
 #include "db/dataset.h"
@@ -15,8 +14,10 @@
 #include "db/dbroutines.h"
 #include "kit/datagrid.h"
 #include "kit/disgrid.h"
+#include "kit/tradiogroup.h"
 #include "net/alert.h"
 
+#include <QSignalBlocker>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -114,9 +115,12 @@ void TOrdmon_form::PageControl2Change()
         Timer3->stop();
     }
     scriptType = PageControl2->currentIndex() == 0 ? QStringLiteral("订单监控") : QStringLiteral("订单实时");
-    if (RadioGroup_Scirip)
+    if (RadioGroup_Scirip) {
+        // The list is opened below for the page's type.
+        const QSignalBlocker quiet(RadioGroup_Scirip);
         RadioGroup_Scirip->setItemIndex(PageControl2->currentIndex() == 0 ? 0 : 1);
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] { openScriptList(); });
+    }
+    wage::guardHandler(QStringLiteral("实时产能"), [this] { openScriptList(); });
     if (!realtime)
         return;
     const QString sql = GetConType() == QLatin1String("ACCESS")
@@ -131,7 +135,7 @@ void TOrdmon_form::PageControl2Change()
     } catch (const std::exception &e) {
         wage::prompt().error(QString::fromUtf8(e.what()) + QLatin1Char('\r') + sql, windowTitle());
     }
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] {
+    wage::guardHandler(QStringLiteral("实时产能"), [this] {
         DisGrid(QStringLiteral("f_pici"), userName.trimmed(), DataSource_pc, connection, DBGridEh_PC);
         AddProgressColumn(DBGridEh_PC);
     });
@@ -152,7 +156,7 @@ void TOrdmon_form::Timer2Timer()
 {
     ++timer2Tag;
     Timer2->stop();
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] {
+    wage::guardHandler(QStringLiteral("实时产能"), [this] {
         pageDown(DBGridEh_Temp);
         QCoreApplication::processEvents();
         if (ADOQuery_Temp->isActive()) {
@@ -166,14 +170,18 @@ void TOrdmon_form::Timer2Timer()
             SetDataSetRefresh(ADOQuery_Temp);
         }
         if (GetConType() != QLatin1String("ACCESS")) {
+            // Date ranges on riqi, not a function of every record's date: the same sums, read
+            // through the date index instead of a scan of every piece record.
             const struct {
                 QLabel *label;
                 const char *prefix;
                 const char *sql;
             } totals[] = {
                 {Label_day, "当日：", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE   riqi >= CAST(GETDATE() AS DATE)   AND riqi < DATEADD(DAY, 1, CAST(GETDATE() AS DATE))"},
-                {Label_week, "当周：", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE  YEAR(riqi) = YEAR(GETDATE())  AND DATEPART(WEEK, riqi) = DATEPART(WEEK, GETDATE())"},
-                {Label_month, "当月：", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE YEAR(riqi) = YEAR(GETDATE())    AND MONTH(riqi) = MONTH(GETDATE())"},
+                {Label_week, "当周：", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE riqi >= DATEADD(DAY, 1 - DATEPART(WEEKDAY, GETDATE()), CAST(GETDATE() AS DATE)) "
+                                "AND riqi < DATEADD(DAY, 8 - DATEPART(WEEKDAY, GETDATE()), CAST(GETDATE() AS DATE)) AND YEAR(riqi) = YEAR(GETDATE())"},
+                {Label_month, "当月：", "SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE riqi >= DATEFROMPARTS(YEAR(GETDATE()), MONTH(GETDATE()), 1) "
+                                 "AND riqi < DATEADD(MONTH, 1, DATEFROMPARTS(YEAR(GETDATE()), MONTH(GETDATE()), 1))"},
             };
             for (const auto &t : totals) {
                 try {
@@ -186,7 +194,7 @@ void TOrdmon_form::Timer2Timer()
     });
     if (PageControl2->currentWidget() == TabSheet8)
         Timer2->start();
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] { ShowCapacityChart(timer2Tag); });
+    wage::guardHandler(QStringLiteral("实时产能"), [this] { ShowCapacityChart(timer2Tag); });
 }
 
 void TOrdmon_form::ShowCapacityChart(int tick)
@@ -201,13 +209,16 @@ void TOrdmon_form::ShowCapacityChart(int tick)
     delete old;
     ADOQuery_chart->close();
     const bool month = tick % 2 == 0;
+    // As the totals: the month's records are found by range and summed per stored date
+    // before the dates are cast.
     const QString sql = month
         ? QStringLiteral("WITH MonthDayList AS ( SELECT DATEFROMPARTS(YEAR(GETDATE()), MONTH(GETDATE()), 1) AS day_date     UNION ALL      "
                          "SELECT DATEADD(DAY, 1, day_date)     FROM MonthDayList      WHERE day_date < EOMONTH(GETDATE())) SELECT t.day_date AS 日期, "
-                         "ROUND(ISNULL(SUM(f.jjje), 0), 2) AS 当日产量  FROM MonthDayList t   LEFT JOIN f_jijm f  ON t.day_date = CAST(f.riqi AS DATE) "
-                         "GROUP BY t.day_date ORDER BY t.day_date;")
+                         "ROUND(ISNULL(SUM(f.jjje), 0), 2) AS 当日产量  FROM MonthDayList t   LEFT JOIN (SELECT riqi, SUM(jjje) AS jjje FROM f_jijm "
+                         "WHERE riqi >= DATEFROMPARTS(YEAR(GETDATE()), MONTH(GETDATE()), 1) AND riqi < DATEADD(DAY, 1, EOMONTH(GETDATE())) "
+                         "GROUP BY riqi) f  ON t.day_date = CAST(f.riqi AS DATE) GROUP BY t.day_date ORDER BY t.day_date;")
         : QStringLiteral("WITH DayPersonData AS (     SELECT         f.ry_name,         SUM(f.jjje) AS person_jjje,         ROW_NUMBER() "
-                         "OVER(ORDER BY SUM(f.jjje) DESC) AS rn     FROM f_jijm f     WHERE CAST(f.riqi AS DATE) = CAST(GETDATE() AS DATE)     "
+                         "OVER(ORDER BY SUM(f.jjje) DESC) AS rn     FROM f_jijm f     WHERE f.riqi >= CAST(GETDATE() AS DATE) AND f.riqi < DATEADD(DAY, 1, CAST(GETDATE() AS DATE))     "
                          "GROUP BY f.ry_name ) SELECT ry_name,person_jjje FROM DayPersonData WHERE rn <= 20 ORDER BY rn;");
     try {
         ADOQuery_chart->setCommandText(sql);
@@ -238,8 +249,15 @@ void TOrdmon_form::ShowCapacityChart(int tick)
     DBChart_pc->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
+    if (month) {
+        // A month of bars leaves each day too narrow for its figures written across.
+        series->setLabelsAngle(-90);
+        QFont small = x->labelsFont();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        x->setLabelsFont(small);
+    }
     auto *y = new QValueAxis;
-    y->setRange(0, top > 0 ? top * 1.15 : 1);
+    y->setRange(0, top > 0 ? top * (month ? 1.8 : 1.15) : 1);
     DBChart_pc->addAxis(x, Qt::AlignBottom);
     DBChart_pc->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
@@ -250,7 +268,7 @@ void TOrdmon_form::ShowCapacityChart(int tick)
 void TOrdmon_form::Timer3Timer()
 {
     Timer3->stop();
-    ordmon::guardedHandler(QStringLiteral("实时产能"), [this] {
+    wage::guardHandler(QStringLiteral("实时产能"), [this] {
         pageDown(DBGridEh_PC);
         QCoreApplication::processEvents();
         if (ADOQuery_pc->isActive() && ADOQuery_pc->eof())

@@ -1,12 +1,12 @@
 // Row colours by production state, the completion filter and the layout memory on closing.
-#include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
 
+#include "core/handlerguard.h"
 #include "core/inifile.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "kit/datagrid.h"
+#include "kit/tradiogroup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -64,14 +64,14 @@ void TOrdmon_form::installRowColours()
 
 void TOrdmon_form::RadioGroup2Click()
 {
-    ordmon::guardedHandler(QStringLiteral("完成率"), [this] {
+    wage::guardHandler(QStringLiteral("完成率"), [this] {
         static const char *const filters[] = {
             "select * from f_pici where pc_wcl<=0.3",
             "select * from f_pici where pc_wcl>0.3 and pc_wcl<=0.6",
             "select * from f_pici where pc_wcl>0.6 and pc_wcl<=0.9",
             "select * from f_pici where pc_wcl>0.9 ",
         };
-        const int item = RadioGroup2->itemIndex();
+        const int item = RadioGroup2->ItemIndex();
         wage::Dataset *ord = orders();
         if (item < 0 || item > 3 || !ord)
             return;
@@ -83,7 +83,7 @@ void TOrdmon_form::RadioGroup2Click()
 
 void TOrdmon_form::closeEvent(QCloseEvent *event)
 {
-    ordmon::guardedHandler(windowTitle(), [this] {
+    wage::guardHandler(windowTitle(), [this] {
         const QString ini = QStringLiteral("USERTEM.INI"), display = QStringLiteral("display"), write = QStringLiteral("write");
         inistring(display, QStringLiteral("PCJKForm_EhMaster"), QString::number(DBGridEh_Master->width()), ini, write);
         inistring(display, QStringLiteral("PCJKForm_Panel0"), QString::number(Panel0->height()), ini, write);

@@ -1,10 +1,11 @@
 // The script page "自定义公式": the administrator edits and test-runs the users' SQL scripts of
 // order monitoring. It shows only after a middle-button press on the tabs by the administrator.
-#include "ordmon/handlerguard.h"
 #include "ordmon/tordmon_form.h"
-#include "ordmon/tradiogroup.h"
+#include "ordmon/linesql.h"
+#include "ordmon/namedradiogroup.h"
 
 #include "core/errlog.h"
+#include "core/handlerguard.h"
 #include "db/dataset.h"
 #include "db/datasource.h"
 #include "db/dbroutines.h"
@@ -12,7 +13,6 @@
 #include "kit/recordroutines.h"
 #include "kit/tmynavigator.h"
 #include "net/alert.h"
-#include "ordmon/linesql.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -62,8 +62,8 @@ void TOrdmon_form::buildScriptPage(QWidget *page)
     auto *list = new QGroupBox(QStringLiteral("脚本列表"), split);
     auto *listLayout = new QVBoxLayout(list);
     listLayout->addWidget(DBGridEh_SQL, 1);
-    RadioGroup_Scirip = new TRadioGroup(QStringLiteral("RadioGroup_Scirip"), QStringLiteral("脚本类型"),
-                                        {QStringLiteral("订单监控"), QStringLiteral("订单实时")}, 2, list);
+    RadioGroup_Scirip = ordmon::namedRadioGroup(QStringLiteral("RadioGroup_Scirip"), QStringLiteral("脚本类型"),
+                                        {QStringLiteral("订单监控"), QStringLiteral("订单实时")}, list);
     RadioGroup_Scirip->setItemIndex(0);
     listLayout->addWidget(RadioGroup_Scirip);
 
@@ -95,14 +95,14 @@ void TOrdmon_form::buildScriptPage(QWidget *page)
     auto store = [this](const char *field, const QString &text) {
         if (m_loadingScript || !ADOQuery_SQL->isActive() || ADOQuery_SQL->isEmpty())
             return;
-        ordmon::guardedHandler(QStringLiteral("自定义公式"), [&] { ADOQuery_SQL->setValue(QString::fromLatin1(field), text); });
+        wage::guardHandler(QStringLiteral("自定义公式"), [&] { ADOQuery_SQL->setValue(QString::fromLatin1(field), text); });
     };
     connect(ScriptNameEdit, &QLineEdit::textEdited, this, [store](const QString &t) { store("script_name", t); });
     connect(IndexNameEdit, &QLineEdit::textEdited, this, [store](const QString &t) { store("index_name", t); });
     connect(ScriptEdit, &QPlainTextEdit::textChanged, this, [this, store] { store("Script", ScriptEdit->toPlainText()); });
     connect(NotesEdit, &QPlainTextEdit::textChanged, this, [this, store] { store("notes", NotesEdit->toPlainText()); });
 
-    connect(RadioGroup_Scirip, &TRadioGroup::clicked, this, [this] { RadioGroup_SciripClick(); });
+    connect(RadioGroup_Scirip, &TRadioGroup::Click, this, [this] { RadioGroup_SciripClick(); });
     connect(MyNavigator1, &TMyNavigator::DatasetEditorRequested, this, [this](int action) { MyNavigator1DatasetEditor(action); });
     connect(MyNavigator1, &TMyNavigator::Click, this, [this](const QString &caption) { MyNavigator1Click(caption); });
     PageControl2->tabBar()->installEventFilter(this);
@@ -144,13 +144,13 @@ void TOrdmon_form::PageControl2MouseDown(Qt::MouseButton button)
 
 void TOrdmon_form::RadioGroup_SciripClick()
 {
-    scriptType = RadioGroup_Scirip->itemText(RadioGroup_Scirip->itemIndex());
-    ordmon::guardedHandler(QStringLiteral("自定义公式"), [this] { openScriptList(); });
+    scriptType = RadioGroup_Scirip->itemText(RadioGroup_Scirip->ItemIndex());
+    wage::guardHandler(QStringLiteral("自定义公式"), [this] { openScriptList(); });
 }
 
 void TOrdmon_form::MyNavigator1DatasetEditor(int action)
 {
-    ordmon::guardedHandler(QStringLiteral("自定义公式"), [this, action] {
+    wage::guardHandler(QStringLiteral("自定义公式"), [this, action] {
         const int rows = ADOQuery_SQL->recordCount();
         if (!DatasetEditor(ADOQuery_SQL, QStringLiteral("F_Sqlcase"), connection, action) || action != 1)
             return;
@@ -169,7 +169,7 @@ void TOrdmon_form::MyNavigator1Click(const QString &caption)
     }
     if (caption != QStringLiteral("测算"))
         return;
-    ordmon::guardedHandler(QStringLiteral("自定义过程"), [this] {
+    wage::guardHandler(QStringLiteral("自定义过程"), [this] {
         if (!ADOQuery_SQL->isActive() || ADOQuery_SQL->isEmpty())
             return;
         QElapsedTimer started;

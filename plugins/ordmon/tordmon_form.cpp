@@ -1,14 +1,14 @@
 #include "ordmon/tordmon_form.h"
+#include "ordmon/namedradiogroup.h"
 
 #include "contract/hostobjects.h"
 #include "core/appdir.h"
+#include "core/handlerguard.h"
 #include "core/inifile.h"
-#include "db/datasource.h"
 #include "db/dataset.h"
+#include "db/datasource.h"
 #include "kit/datagrid.h"
 #include "kit/datavertgrid.h"
-#include "ordmon/handlerguard.h"
-#include "ordmon/tradiogroup.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -129,9 +129,9 @@ TOrdmon_form::TOrdmon_form(QWidget *parent) : wage::PluginForm(parent)
     connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
     connect(ToolButton2, &QToolButton::clicked, this, [this] { ToolButton2Click(); });
     connect(ToolButton5, &QToolButton::clicked, this, [this] { ToolButton5Click(); });
-    connect(RadioGroup1, &TRadioGroup::clicked, this, [this] { RadioGroup1Click(); });
-    connect(RadioGroup2, &TRadioGroup::clicked, this, [this] { RadioGroup2Click(); });
-    connect(RadioGroup3, &TRadioGroup::clicked, this, [this] { RadioGroup3Click(); });
+    connect(RadioGroup1, &TRadioGroup::Click, this, [this] { RadioGroup1Click(); });
+    connect(RadioGroup2, &TRadioGroup::Click, this, [this] { RadioGroup2Click(); });
+    connect(RadioGroup3, &TRadioGroup::Click, this, [this] { RadioGroup3Click(); });
     installRowColours();
     buildPopupMenu();
     connect(ToolButton7, &QToolButton::clicked, this, [this] { ToolButton7Click(); });
@@ -185,9 +185,8 @@ void TOrdmon_form::buildTopPanel(QWidget *panel)
     squares->addWidget(legendSquare(legend, QStringLiteral("state1"), QColor(0xFF, 0x00, 0xFF), QStringLiteral("已完工")));
     squares->addWidget(legendSquare(legend, QStringLiteral("state3"), QColor(0xFF, 0x00, 0x00), QStringLiteral("超产")));
     legendLayout->addLayout(squares);
-    RadioGroup2 = new TRadioGroup(QStringLiteral("RadioGroup2"), QString(),
-                                  {QStringLiteral("0-30%"), QStringLiteral("30-60%"), QStringLiteral("60--90%"), QStringLiteral("90%以上")},
-                                  4, legend);
+    RadioGroup2 = ordmon::namedRadioGroup(QStringLiteral("RadioGroup2"), QString(),
+                                  {QStringLiteral("0-30%"), QStringLiteral("30-60%"), QStringLiteral("60--90%"), QStringLiteral("90%以上")}, legend);
     RadioGroup2->setItemIndex(-1);
     legendLayout->addWidget(RadioGroup2);
     row->addWidget(legend);
@@ -241,8 +240,8 @@ void TOrdmon_form::buildTopPanel(QWidget *panel)
     bars->setColumnStretch(0, 1);
     row->addLayout(bars, 1);
 
-    RadioGroup3 = new TRadioGroup(QStringLiteral("RadioGroup3"), QStringLiteral("搜索方式"),
-                                  {QStringLiteral("订单编号"), QStringLiteral("订单名称")}, 2, panel);
+    RadioGroup3 = ordmon::namedRadioGroup(QStringLiteral("RadioGroup3"), QStringLiteral("搜索方式"),
+                                  {QStringLiteral("订单编号"), QStringLiteral("订单名称")}, panel);
     RadioGroup3->setItemIndex(0);
     row->addWidget(RadioGroup3);
 }
@@ -256,10 +255,9 @@ void TOrdmon_form::buildMiddlePanel(QWidget *panel)
     panel5->setObjectName(QStringLiteral("Panel5"));
     auto *row = new QHBoxLayout(panel5);
     row->setContentsMargins(0, 0, 0, 0);
-    RadioGroup1 = new TRadioGroup(QStringLiteral("RadioGroup1"), QString(),
+    RadioGroup1 = ordmon::namedRadioGroup(QStringLiteral("RadioGroup1"), QString(),
                                   {QStringLiteral("所有"), QStringLiteral("已结案"), QStringLiteral("今日在产"), QStringLiteral("今日入库"),
-                                   QStringLiteral("本月在产"), QStringLiteral("本月入库"), QStringLiteral("搜索内容")},
-                                  7, panel5);
+                                   QStringLiteral("本月在产"), QStringLiteral("本月入库"), QStringLiteral("搜索内容")}, panel5);
     row->addWidget(RadioGroup1);
     row->addWidget(new QLabel(QStringLiteral("当前处理年月"), panel5));
     EditYM = new QLineEdit(panel5);

@@ -1,6 +1,6 @@
 #include "pieceopt/tjjxxform.h"
 
-#include "pieceopt/hostrestart.h"
+#include "contract/hostrestart.h"
 
 #include "contract/hostobjects.h"
 #include "core/appdir.h"
@@ -381,7 +381,7 @@ void TJJXXForm::BitBtn3Click()
         return;
     AlertMess(QString(), QStringLiteral("系统将重新启动，以便变动生效。"));
     wage::prompt().warning(QStringLiteral("系统将重新启动，以便变动生效。"), QStringLiteral("提示"));
-    pieceopt::restartHost();
+    wage::restartHost();
 }
 
 QString TJJXXForm::workerLookup(bool fromAttendance, bool deptInWorkers, bool deptInAttendance)

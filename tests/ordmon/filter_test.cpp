@@ -28,10 +28,10 @@ protected:
         control<QRadioButton>(QStringLiteral("RadioGroup1_%1").arg(item).toLatin1().constData())->click();
         return shownOrders();
     }
-    void piece(const QString &pcNo, const QString &process, const QDate &day)
+    void piece(const QString &pcNo, const QString &process, const QDate &day, const QString &time = QString())
     {
         db->execute(QStringLiteral("insert into f_jijm (riqi,pc_no,ip_no,gsxu_no,ip_gsxu,ip_uuld) values (:d,:p,'P1','01',:g,1)"),
-                    {{"d", day.toString(Qt::ISODate)}, {"p", pcNo}, {"g", process}});
+                    {{"d", day.toString(Qt::ISODate) + time}, {"p", pcNo}, {"g", process}});
     }
 };
 
@@ -44,7 +44,7 @@ TEST_P(Filter, ItemsListTheOrdersOfTheDayAndMonth)
         addOrder(QString::fromLatin1(no));
     exec(QStringLiteral("update f_pici set pc_state='结案' where pc_no='D4'"));
     piece(QStringLiteral("A1"), QStringLiteral("印刷"), today);          // in production today (number padded in f_pici)
-    piece(QStringLiteral("B2"), QStringLiteral("成品包装"), today);      // warehoused today
+    piece(QStringLiteral("B2"), QStringLiteral("成品包装"), today, QStringLiteral(" 23:59:00")); // warehoused today, late
     piece(QStringLiteral("C3"), QStringLiteral("包装"), earlier);        // warehoused earlier
     openMonitor();
     control<QLineEdit>("EditYM")->setText(earlier.toString(QStringLiteral("yyyyMM")));

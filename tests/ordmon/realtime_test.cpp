@@ -2,6 +2,8 @@
 // "订单实时" script per tick with a failing script reported and the others still run.
 #include "ordmonfixture.h"
 
+#include <QBarSeries>
+#include <QBarSet>
 #include <QChart>
 #include <QCheckBox>
 #include <QChartView>
@@ -97,6 +99,66 @@ TEST_F(OrdmonFixture, BoardModeAndCustomProcedures)
     EXPECT_TRUE(prompt.saw(QStringLiteral("坏的入库数量")));
     board->click();
     EXPECT_FALSE(timer1->isActive());
+}
+
+// The totals and the chart read ranges of dates; they must give what the whole-table
+// statements give, for records on the days around today, with and without a time of day.
+TEST_F(OrdmonFixture, RealtimeTotalsAndChartMatchTheWholeTableStatements)
+{
+    makeDatabase(wage::Dialect::MsSql, 0);
+    seedWorkedExample();
+    exec(QStringLiteral("delete from f_jijm"));
+    const QDate today = QDate::currentDate();
+    for (int offset = -45; offset <= 10; ++offset) {
+        const QDate day = today.addDays(offset);
+        for (const QString &at : {day.toString(Qt::ISODate), day.toString(Qt::ISODate) + QStringLiteral(" 17:45:00")})
+            db->execute(QStringLiteral("insert into f_jijm (riqi,ry_no,ry_name,pc_no,ip_no,gsxu_no,ip_uuld,jjje) "
+                                       "values (:d,:w,:w,'D1','P1','01',1,:j)"),
+                        {{"d", at}, {"w", QStringLiteral("W%1").arg(qAbs(offset) % 7)}, {"j", 50 + offset}});
+    }
+    openMonitor();
+    control<QTabWidget>("PageControl2")->setCurrentIndex(2);
+    auto *timer2 = control<QTimer>("Timer2");
+    auto *view = control<QChartView>("DBChart_pc");
+    ASSERT_NE(view, nullptr);
+    auto bars = [view] {
+        QList<double> values;
+        for (QAbstractSeries *s : view->chart()->series())
+            if (auto *bs = qobject_cast<QBarSeries *>(s))
+                for (QBarSet *set : bs->barSets())
+                    for (int i = 0; i < set->count(); ++i)
+                        values.append(set->at(i));
+        return values;
+    };
+    auto column = [this](const QString &sql, int index) {
+        QList<double> values;
+        for (const QVariantList &row : db->query(sql).rows)
+            values.append(row.value(index).toDouble());
+        return values;
+    };
+
+    tick(timer2);
+    const QString total = QStringLiteral("SELECT ROUND(ISNULL(SUM(jjje),0),2) FROM f_jijm WHERE ");
+    EXPECT_EQ(control<QLabel>("Label_day")->text(),
+              QStringLiteral("当日：") + value(total + QStringLiteral("CONVERT(varchar(10), riqi, 120) = CONVERT(varchar(10), GETDATE(), 120)")).toString());
+    EXPECT_EQ(control<QLabel>("Label_week")->text(),
+              QStringLiteral("当周：") + value(total + QStringLiteral("YEAR(riqi) = YEAR(GETDATE()) AND DATEPART(WEEK, riqi) = DATEPART(WEEK, GETDATE())")).toString());
+    EXPECT_EQ(control<QLabel>("Label_month")->text(),
+              QStringLiteral("当月：") + value(total + QStringLiteral("YEAR(riqi) = YEAR(GETDATE()) AND MONTH(riqi) = MONTH(GETDATE())")).toString());
+    EXPECT_EQ(bars(), column(QStringLiteral("WITH DayPersonData AS (SELECT f.ry_name, SUM(f.jjje) AS person_jjje, ROW_NUMBER() OVER(ORDER BY SUM(f.jjje) DESC) AS rn "
+                                            "FROM f_jijm f WHERE CAST(f.riqi AS DATE) = CAST(GETDATE() AS DATE) GROUP BY f.ry_name) "
+                                            "SELECT ry_name, person_jjje FROM DayPersonData WHERE rn <= 20 ORDER BY rn"), 1));
+    EXPECT_FALSE(bars().isEmpty());
+
+    tick(timer2);
+    const QList<double> month = column(
+        QStringLiteral("WITH MonthDayList AS (SELECT DATEFROMPARTS(YEAR(GETDATE()), MONTH(GETDATE()), 1) AS day_date UNION ALL "
+                       "SELECT DATEADD(DAY, 1, day_date) FROM MonthDayList WHERE day_date < EOMONTH(GETDATE())) "
+                       "SELECT t.day_date, ROUND(ISNULL(SUM(f.jjje), 0), 2) FROM MonthDayList t LEFT JOIN f_jijm f ON t.day_date = CAST(f.riqi AS DATE) "
+                       "GROUP BY t.day_date ORDER BY t.day_date"),
+        1);
+    EXPECT_EQ(month.size(), today.daysInMonth());
+    EXPECT_EQ(bars(), month);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The piece-rate options dialog on a real wage database inside the host's piece-record module.
 #include "wagehostfixture.h"
 
-#include "pieceopt/hostrestart.h"
+#include "contract/hostrestart.h"
 #include "pieceopt/tjjxxform.h"
 
 #include "db/datasource.h"
@@ -22,9 +22,9 @@ struct Options {
     explicit Options(wage::Dialect dialect = wage::Dialect::Access, bool dept = true) : host(dialect, dept)
     {
         host.attach(&form, QStringLiteral("f_jijm"));
-        pieceopt::setRestartHook([this] { ++restarts; });
+        wage::setRestartHook([this] { ++restarts; });
     }
-    ~Options() { pieceopt::setRestartHook(nullptr); }
+    ~Options() { wage::setRestartHook(nullptr); }
 
     wage::Dataset *records() { return host.module(QStringLiteral("f_jijm"))->master; }
     QString opensql() const
