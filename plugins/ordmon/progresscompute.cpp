@@ -2,6 +2,7 @@
 // f_pcmx and the order's figures in f_pici, all computed by SQL on the host's connection.
 #include "ordmon/linesql.h"
 #include "ordmon/pendingmessages.h"
+#include "ordmon/progressshow.h"
 #include "ordmon/tordmon_form.h"
 
 #include "core/config.h"
@@ -169,7 +170,7 @@ void TOrdmon_form::ComputeLineProgress()
     const bool access = GetConType() == QLatin1String("ACCESS");
     rows->first();
     while (!rows->eof()) {
-        ProgressBar2->setValue(rows->recNo());
+        ordmon::showProgress(ProgressBar2, rows->recNo());
         const QString rowIpNo = rows->value(QStringLiteral("ip_no")).toString();
         const QString rowPcNo = TrimText(rows->value(QStringLiteral("pc_no")).toString());
         const QString rowProcess = TrimText(rows->value(QStringLiteral("gsxu_no")).toString());
