@@ -153,9 +153,10 @@ void TOrdmon_form::ComputeLineProgress()
     }
 
     wage::Dataset *rows = Omq_ADOQuery1;
+    // disabled before the refresh, so that its close and reopen do not each reset the grids
+    rows->disableControls();
     if (rows->isActive())
         SetDataSetRefresh(rows);
-    rows->disableControls();
     ProgressBar2->setMaximum(rows->isActive() ? rows->recordCount() : 0);
     if (!rows->isActive() || rows->isEmpty()) {
         AlertMess(QStringLiteral("提示"),
