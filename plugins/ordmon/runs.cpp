@@ -128,7 +128,7 @@ void TOrdmon_form::ToolButton1Click()
                 wage::Dataset *gridLines = grid->dataset() ? grid->dataset() : ln;
                 ProgressBar1->setMaximum(n - 1);
                 for (int i = 0; i < n; ++i) {
-                    ordmon::showProgress(ProgressBar1, i);
+                    ProgressBar1->setValue(i);
                     if (progress)
                         progress->showpress(i, n - 1, QStringLiteral("正在同步选中的记录,稍候……"));
                     Label1->setText(QStringLiteral("数据汇总中....%1/%2").arg(i + 1).arg(n));
