@@ -46,7 +46,8 @@ void raw(wage::Connection *c, const QString &sql)
         std::fprintf(stderr, "参考语句失败：%s\n%s\n", q.lastError().text().toUtf8().constData(), sql.toUtf8().constData());
 }
 
-// The same figures in a few grouped statements (statistics mode 0, T-SQL dialect).
+// The same figures in a few grouped statements (statistics mode 0, T-SQL dialect: a quotient
+// of two money columns is money, rounded to four decimals).
 void reference(wage::Connection *c)
 {
     for (const char *t : {"ref_sum", "ref_pcjk", "ref_pcmx", "ref_pici"})
@@ -65,7 +66,7 @@ void reference(wage::Connection *c)
     raw(c, QStringLiteral("alter table ref_pcjk add column pc_wwsl"));
     raw(c, QStringLiteral("alter table ref_pcjk add column ip_syts"));
     raw(c, QStringLiteral("update ref_pcjk set pc_wwsl = pc_dhul - pc_sjcl, "
-                          "ip_syts = case when pc_dhul - pc_sjcl > 0 and ip_rjcl <> 0 then (pc_dhul - pc_sjcl)/ip_rjcl end"));
+                          "ip_syts = case when pc_dhul - pc_sjcl > 0 and ip_rjcl <> 0 then round((pc_dhul - pc_sjcl)/ip_rjcl, 4) end"));
     raw(c, QStringLiteral(
                "create table ref_pcmx as select r.pc_id, r.ip_no, sum(r.ip_djjw*r.zcsl) as ip_dwsccb, "
                "sum(r.ip_djjw*r.pc_sjcl) as pc_total, max(m.pc_dhul) as pc_dhul, "
@@ -106,7 +107,7 @@ int differences(wage::Connection *c)
     const int pici = count(QStringLiteral("select count(*) from ref_pici r join f_pici p on p.pc_id = r.pc_id where ")
                            + QStringList{differ("p.pc_total", "r.pc_total"), differ("p.ip_jhsccb", "r.ip_jhsccb"),
                                          differ("p.WorkHours", "r.workhours"),
-                                         differ("p.pc_wcl", "r.pc_total*1.0/r.ip_jhsccb")}
+                                         differ("p.pc_wcl", "round(r.pc_total*1.0/r.ip_jhsccb, 4)")}
                                  .join(QStringLiteral(" or ")));
     const int rows = count(QStringLiteral("select count(*) from ref_pcjk"));
     std::printf("  对比：工序行 %d 行，不一致 工序 %d / 明细 %d / 订单 %d\n", rows, pcjk, pcmx, pici);

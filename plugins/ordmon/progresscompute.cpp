@@ -2,6 +2,7 @@
 // f_pcmx and the order's figures in f_pici, all computed by SQL on the host's connection.
 #include "ordmon/linesql.h"
 #include "ordmon/pendingmessages.h"
+#include "ordmon/progressshow.h"
 #include "ordmon/tordmon_form.h"
 
 #include "core/config.h"
@@ -15,6 +16,7 @@
 #include "net/alert.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
@@ -151,9 +153,10 @@ void TOrdmon_form::ComputeLineProgress()
     }
 
     wage::Dataset *rows = Omq_ADOQuery1;
+    // disabled before the refresh, so that its close and reopen do not each reset the grids
+    rows->disableControls();
     if (rows->isActive())
         SetDataSetRefresh(rows);
-    rows->disableControls();
     ProgressBar2->setMaximum(rows->isActive() ? rows->recordCount() : 0);
     if (!rows->isActive() || rows->isEmpty()) {
         AlertMess(QStringLiteral("提示"),
@@ -167,26 +170,36 @@ void TOrdmon_form::ComputeLineProgress()
     }
 
     const bool access = GetConType() == QLatin1String("ACCESS");
+    // What the loop never writes (the products' processes, the piece records, the line's keys
+    // and unit cost) is read once per line, not once per process row.
+    QHash<QString, QString> readOnce;
+    const auto once = [&readOnce](const QString &sql, const auto &read) {
+        auto it = readOnce.constFind(sql);
+        if (it == readOnce.constEnd())
+            it = readOnce.insert(sql, read(sql));
+        return it.value();
+    };
+    const auto sqlStr = [this](const QString &sql) { return GetSqlStr(sql, connection); };
+    const auto lineValue = [this, line](const QString &sql) { return QueryLineValue(sql, line); };
     rows->first();
     while (!rows->eof()) {
-        ProgressBar2->setValue(rows->recNo());
+        ordmon::showProgress(ProgressBar2, rows->recNo());
         const QString rowIpNo = rows->value(QStringLiteral("ip_no")).toString();
         const QString rowPcNo = TrimText(rows->value(QStringLiteral("pc_no")).toString());
         const QString rowProcess = TrimText(rows->value(QStringLiteral("gsxu_no")).toString());
 
         // The product's last process and its composition quantity; a product number that is
         // not unique in f_ijpn has no id, hence no last process.
-        const QString I = numberText(GetSqlStr(QStringLiteral("select ip_id from f_ijpn where ip_no='") + sqlQuote(rowIpNo)
-                                                   + QLatin1Char('\''),
-                                               connection));
+        const QString I = numberText(once(QStringLiteral("select ip_id from f_ijpn where ip_no='") + sqlQuote(rowIpNo)
+                                              + QLatin1Char('\''),
+                                          sqlStr));
         QString L, Z;
         if (!I.isEmpty()) {
-            L = GetSqlStr(QStringLiteral("select gsxu_no from f_ipgx where ip_id=") + I + QStringLiteral(" and ip_islast='是'"),
-                          connection);
+            L = once(QStringLiteral("select gsxu_no from f_ipgx where ip_id=") + I + QStringLiteral(" and ip_islast='是'"), sqlStr);
             if (!L.isEmpty())
-                Z = GetSqlStr(QStringLiteral("select zcsl from f_ipgx where ip_id=") + I + QStringLiteral(" and gsxu_no='")
-                                  + sqlQuote(L) + QLatin1Char('\''),
-                              connection);
+                Z = once(QStringLiteral("select zcsl from f_ipgx where ip_id=") + I + QStringLiteral(" and gsxu_no='") + sqlQuote(L)
+                             + QLatin1Char('\''),
+                         sqlStr);
         }
 
         QString K = QStringLiteral("' and Rtrim(ip_no)='") + sqlQuote(TrimText(rowIpNo));
@@ -213,8 +226,8 @@ void TOrdmon_form::ComputeLineProgress()
         }
 
         if (validMode(mode)) {
-            const QString C = QueryLineValue(QStringLiteral("select pc_id from f_pcjk where pc_id=:pc_id and ip_no=:ip_no "), line);
-            const QString N = QueryLineValue(QStringLiteral("select ip_no from f_pcjk where pc_id=:pc_id and ip_no=:ip_no "), line);
+            const QString C = once(QStringLiteral("select pc_id from f_pcjk where pc_id=:pc_id and ip_no=:ip_no "), lineValue);
+            const QString N = once(QStringLiteral("select ip_no from f_pcjk where pc_id=:pc_id and ip_no=:ip_no "), lineValue);
             const QString V = mode == 1 ? lineText(QStringLiteral("ip_gvge")) : lineText(QStringLiteral("G_PH"));
             const QString S0 = C + QStringLiteral(" and ip_no='") + sqlQuote(N) + QLatin1Char('\'');
             const QString Sm = mode == 0 ? S0
@@ -222,7 +235,7 @@ void TOrdmon_form::ComputeLineProgress()
                                            : S0 + QStringLiteral(" and G_PH='") + sqlQuote(V) + QLatin1Char('\'');
             ExecLineSql(u8(kOutstanding[mode]), line);
             if (!C.isEmpty()) {
-                const QString D = QueryLineValue(u8(kUnitCost[mode]), line);
+                const QString D = once(u8(kUnitCost[mode]), lineValue);
                 if (!D.isEmpty())
                     RunSqlCommand(QStringLiteral("update f_pcmx set ip_dwsccb=") + D + QStringLiteral(" where pc_id=") + Sm, connection);
                 const QString T = QueryLineValue(u8(kValue[mode]), line);
@@ -235,10 +248,10 @@ void TOrdmon_form::ComputeLineProgress()
                                   connection);
                 if (!L.isEmpty() && !access) {
                     const QString where = mode == 0 ? QStringLiteral(" where  pc_id=") + S0 : QStringLiteral(" where pc_id=") + Sm;
-                    const QString U = numberText(GetSqlStr(QStringLiteral("select sum(ip_uuld) from f_jijm where  Rtrim(pc_no)='")
-                                                               + sqlQuote(rowPcNo) + K + QStringLiteral("' and Rtrim(gsxu_no)='")
-                                                               + sqlQuote(L) + QLatin1Char('\''),
-                                                           connection));
+                    const QString U = numberText(once(QStringLiteral("select sum(ip_uuld) from f_jijm where  Rtrim(pc_no)='")
+                                                          + sqlQuote(rowPcNo) + K + QStringLiteral("' and Rtrim(gsxu_no)='")
+                                                          + sqlQuote(L) + QLatin1Char('\''),
+                                                      sqlStr));
                     bool zeroZ = true;
                     const double z = QLocale::c().toDouble(TrimText(Z), &zeroZ);
                     zeroZ = !zeroZ || z == 0;

@@ -2,6 +2,7 @@
 // host's current order and line, so that the host's own windows follow them.
 #include "ordmon/handlerguard.h"
 #include "ordmon/pendingmessages.h"
+#include "ordmon/progressshow.h"
 #include "ordmon/runtransaction.h"
 #include "ordmon/tordmon_form.h"
 
@@ -69,7 +70,7 @@ bool TOrdmon_form::summaryRun(bool)
         ProgressBar1->setMaximum(ln->recordCount());
         ordmon::RunTransaction order(connection);
         while (!ln->eof()) {
-            ProgressBar1->setValue(ln->recNo() + 1);
+            ordmon::showProgress(ProgressBar1, ln->recNo() + 1);
             ComputeLineProgress();
             ln->next();
             Label1->setText(QStringLiteral("数据汇总中....%1/%2").arg(ProgressBar1->value()).arg(ProgressBar1->maximum()));
@@ -156,7 +157,7 @@ void TOrdmon_form::ToolButton1Click()
                     setRunning(false);
                     return;
                 }
-                ProgressBar1->setValue(ln->recNo());
+                ordmon::showProgress(ProgressBar1, ln->recNo());
                 Label1->setText(QStringLiteral("正在同步工序....%1/%2").arg(ln->recNo()).arg(ln->recordCount()));
                 ordmon::letMessagesRun();
             }
@@ -172,7 +173,7 @@ void TOrdmon_form::ToolButton1Click()
             ord->next();
             ln->first();
             ++k;
-            ProgressBar3->setValue(k);
+            ordmon::showProgress(ProgressBar3, k);
             Label3->setText(QStringLiteral("数据汇总中....%1/%2").arg(k).arg(ProgressBar3->maximum()));
             ordmon::letMessagesRun();
         }

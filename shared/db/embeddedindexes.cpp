@@ -21,6 +21,11 @@ struct IndexSpec {
 // summing queries of the progress computation are served by these indexes.
 const IndexSpec kIndexes[] = {
     {"wx_f_jijm_pc_gsxu", "f_jijm", "pc_no,gsxu_no", "rtrim(\"pc_no\") COLLATE WAGETEXT, rtrim(\"gsxu_no\") COLLATE WAGETEXT"},
+    // The order monitoring's sums per order, product and process: the summed columns are
+    // keys too, so that the sums read the index alone, never the rows of a large table.
+    {"wx_f_jijm_pc_ip_gsxu_sum", "f_jijm", "pc_no,ip_no,gsxu_no,ip_uuld,riqi",
+     "rtrim(\"pc_no\") COLLATE WAGETEXT, rtrim(\"ip_no\") COLLATE WAGETEXT, rtrim(\"gsxu_no\") COLLATE WAGETEXT, "
+     "\"ip_uuld\", \"riqi\""},
     {"wx_f_jijm_gsxu", "f_jijm", "gsxu_no", "\"gsxu_no\""},
     {"wx_f_jijm_gsxu_rt", "f_jijm", "gsxu_no", "rtrim(\"gsxu_no\") COLLATE WAGETEXT"},
     {"wx_f_jijm_pc_no", "f_jijm", "pc_no", "\"pc_no\""},
