@@ -1,6 +1,6 @@
 // The refresh run "刷新", the summary run "汇总统计" and the pause "暂停". The runs move the
 // host's current order and line, so that the host's own windows follow them.
-#include "ordmon/handlerguard.h"
+#include "core/handlerguard.h"
 #include "ordmon/pendingmessages.h"
 #include "ordmon/progressshow.h"
 #include "ordmon/runtransaction.h"
@@ -33,7 +33,7 @@ void TOrdmon_form::setRunning(bool running)
 
 void TOrdmon_form::ToolButton5Click()
 {
-    ordmon::guardedHandler(QStringLiteral("暂停"), [this] {
+    wage::guardHandler(QStringLiteral("暂停"), [this] {
         ToolButton5->setEnabled(false);
         stopped = true;
         AlertMess(QStringLiteral("提示"), QStringLiteral("汇总已暂停"));
@@ -42,7 +42,7 @@ void TOrdmon_form::ToolButton5Click()
 
 void TOrdmon_form::ToolButton2Click()
 {
-    ordmon::guardedHandler(QStringLiteral("汇总统计"), [this] { summaryRun(false); });
+    wage::guardHandler(QStringLiteral("汇总统计"), [this] { summaryRun(false); });
     setRunning(false);
 }
 
@@ -93,7 +93,7 @@ bool TOrdmon_form::summaryRun(bool)
 
 void TOrdmon_form::ToolButton1Click()
 {
-    ordmon::guardedHandler(QStringLiteral("刷新"), [this] {
+    wage::guardHandler(QStringLiteral("刷新"), [this] {
         stopped = false;
         ready = false;
         ToolButton1->setEnabled(false);
