@@ -212,9 +212,10 @@ struct Dataset::Private {
     // Ends the pending edit: the values kept aside are let go.
     void endEdit()
     {
-        for (int f = 0; f < dirty.size(); ++f)
-            if (dirty[f]) {
-                dirty[f] = false;
+        bool *changed = dirty.data();
+        for (int f = 0, n = int(dirty.size()); f < n; ++f)
+            if (changed[f]) {
+                changed[f] = false;
                 if (f < backup.size())
                     backup[f] = QVariant();
             }
@@ -533,6 +534,13 @@ QString Field::asString() const
 
 double Field::asFloat() const
 {
+    // Money and float columns read as doubles: no copy of the value on a record-by-record run.
+    if (isValid())
+        if (const DatasetRecord *r = m_dataset->d->currentRecord(); r && m_index < r->values.size()) {
+            const QVariant &cell = r->values.at(m_index);
+            if (cell.typeId() == QMetaType::Double)
+                return *static_cast<const double *>(cell.constData());
+        }
     const QVariant v = value();
     bool ok = false;
     const double d = v.toDouble(&ok);

@@ -333,8 +333,8 @@ int DatasetWriter::run(const QString &sql, QVariant *insertId)
     Statement &prep = prepared(sql);
     emit m_connection->statementRun(sql);
     if (sqlite3_stmt *stmt = prep.stmt) {
+        // Every run ends with a reset, and binds every parameter of its statement.
         sqlite3 *db = sqlite3_db_handle(stmt);
-        sqlite3_reset(stmt);
         int rc = SQLITE_OK;
         for (size_t i = 0; i < m_binds.size() && rc == SQLITE_OK; ++i) {
             const QVariant &v = *m_binds[i];
@@ -354,7 +354,6 @@ int DatasetWriter::run(const QString &sql, QVariant *insertId)
         if (insertId)
             *insertId = QVariant(qlonglong(sqlite3_last_insert_rowid(db)));
         sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
         return affected;
     }
     QSqlQuery &q = prep.query;
