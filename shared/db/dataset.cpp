@@ -836,7 +836,7 @@ void Dataset::moveBy(int distance)
     if (d->view.isEmpty()) {
         d->bof = d->eof = true;
         if (d->listeners)
-        emit afterScroll();
+            emit afterScroll();
         return;
     }
     const int target = d->current + distance;
