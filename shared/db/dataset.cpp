@@ -213,11 +213,13 @@ struct Dataset::Private {
     void endEdit()
     {
         bool *changed = dirty.data();
+        QVariant *before = backup.data();
+        const int kept = int(backup.size());
         for (int f = 0, n = int(dirty.size()); f < n; ++f)
             if (changed[f]) {
                 changed[f] = false;
-                if (f < backup.size())
-                    backup[f] = QVariant();
+                if (f < kept)
+                    before[f] = QVariant();
             }
     }
 

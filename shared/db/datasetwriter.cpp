@@ -39,6 +39,12 @@ const QVariant &noValue()
 // As the driver binds: integers, doubles, blobs, NULL, and everything else as text.
 int bindValue(sqlite3_stmt *stmt, int index, const QVariant &v)
 {
+    // The common values of a post, read in place.
+    const int type = v.typeId();
+    if (type == QMetaType::Double && !v.isNull())
+        return sqlite3_bind_double(stmt, index, *static_cast<const double *>(v.constData()));
+    if (type == QMetaType::LongLong && !v.isNull())
+        return sqlite3_bind_int64(stmt, index, *static_cast<const qlonglong *>(v.constData()));
     if (!v.isValid() || v.isNull())
         return sqlite3_bind_null(stmt, index);
     switch (v.typeId()) {
@@ -80,6 +86,8 @@ void DatasetWriter::reset()
     dropStatements();
     m_handle = nullptr;
     m_shapes.clear();
+    m_lastShape.clear();
+    m_lastShapeSql.clear();
     m_locating.clear();
     m_signature.clear();
     m_table.clear();
@@ -450,10 +458,14 @@ int DatasetWriter::updateRow(const StoredRow &original, const QVariantList &valu
     *p++ = 'U';
     m_binds.clear();
     bool anyDirty = false, anySet = false;
+    const bool *changed = dirty.constData();
+    const int *columnOf = m_fieldColumn.constData();
+    const int mapped = int(m_fieldColumn.size());
+    const Column *columns = m_columns.constData();
     for (int f = 0; f < fieldCount; ++f) {
-        const int c = f < m_fieldColumn.size() ? m_fieldColumn[f] : -1;
-        const bool set = dirty[f] && c >= 0 && !m_columns[c].identity;
-        anyDirty = anyDirty || dirty[f];
+        const int c = f < mapped ? columnOf[f] : -1;
+        const bool set = changed[f] && c >= 0 && !columns[c].identity;
+        anyDirty = anyDirty || changed[f];
         anySet = anySet || set;
         *p++ = set ? '1' : '0';
         if (set)
@@ -465,6 +477,13 @@ int DatasetWriter::updateRow(const StoredRow &original, const QVariantList &valu
         return 1;   // only fields outside the table changed: nothing to write
     }
     whereBinds(original, p);
+    // Record after record has the same shape as the one before.
+    if (!m_lastShape.isEmpty() && shape == m_lastShape) {
+        const int n = run(m_lastShapeSql);
+        if (n == 0)
+            throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), m_lastShapeSql);
+        return n;
+    }
     auto it = m_shapes.constFind(shape);
     if (it == m_shapes.constEnd()) {
         QStringList sets;
@@ -477,6 +496,8 @@ int DatasetWriter::updateRow(const StoredRow &original, const QVariantList &valu
             throw DbError(QStringLiteral("无法定位要更新的记录"), sql);
         it = m_shapes.insert(shape, sql);
     }
+    m_lastShape = it.key();
+    m_lastShapeSql = it.value();
     const int n = run(it.value());
     if (n == 0)
         throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), it.value());

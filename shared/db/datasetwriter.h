@@ -112,6 +112,8 @@ private:
     QByteArray m_shape;
     std::vector<const QVariant *> m_binds;
     QHash<QByteArray, QString> m_shapes;   // statement text by shape
+    QByteArray m_lastShape;                 // the shape of the last update, and its text
+    QString m_lastShapeSql;
     const QSqlDriver *m_driver = nullptr;
     sqlite3 *m_handle = nullptr;   // the embedded connection the statements belong to
 };
