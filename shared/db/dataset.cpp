@@ -7,6 +7,7 @@
 #include "db/sqltranslate.h"
 
 #include <QHash>
+#include <QMetaMethod>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -125,8 +126,9 @@ QString singleFromTable(const QString &sql)
 
 struct DatasetRecord {
     quint64 id = 0;
+    // As the database holds them, but for the fields changed by a pending edit (their earlier
+    // values are kept aside in Private::backup) and for a new record not yet posted.
     QVariantList values;
-    QVariantList original;   // as the database holds them (empty for a record not yet posted)
     bool ticked = false;
     bool hidden = false;     // filtered out
 };
@@ -171,9 +173,11 @@ struct Dataset::Private {
     QString sort;
     QList<QPair<int, bool>> sortKeys;   // field index, descending
 
-    // editing
+    // editing: the fields changed by the pending edit, and their values before it (by field,
+    // set only where dirty), so that an edit copies only what it changes
     QVector<bool> dirty;
     QVariantList backup;
+    int listeners = 0;   // connections to the dataset's signals; none: nothing to send
     int disableCount = 0;
 
     DatasetWriter writer;
@@ -193,7 +197,30 @@ struct Dataset::Private {
         if (state == s)
             return;
         state = s;
-        emit q->stateChanged();
+        if (listeners)
+            emit q->stateChanged();
+    }
+
+    // The current record as the database holds it while an edit is pending.
+    StoredRow storedRow(const DatasetRecord *r) const
+    {
+        if (state == Edit && r == currentRecord())
+            return StoredRow{r->values, &dirty, &backup};
+        return StoredRow{r->values};
+    }
+
+    // Ends the pending edit: the values kept aside are let go.
+    void endEdit()
+    {
+        bool *changed = dirty.data();
+        QVariant *before = backup.data();
+        const int kept = int(backup.size());
+        for (int f = 0, n = int(dirty.size()); f < n; ++f)
+            if (changed[f]) {
+                changed[f] = false;
+                if (f < kept)
+                    before[f] = QVariant();
+            }
     }
 
     bool viewsLive() const { return disableCount == 0; }
@@ -432,6 +459,8 @@ struct Dataset::Private {
     {
         dirty.resize(fields.size());   // no new allocation per edit
         dirty.fill(false);
+        if (backup.size() != fields.size())
+            backup = QVariantList(fields.size());
     }
 
     // Field setters by index (no name lookup on every value of a record-by-record run).
@@ -446,11 +475,17 @@ struct Dataset::Private {
             return;
         QVariant converted = convertForField(i, value);
         adjustSum(i, r->values[i], converted);
+        if (!dirty[i]) {
+            if (state == Edit)
+                backup[i] = std::move(r->values[i]);
+            dirty[i] = true;
+        }
         r->values[i] = std::move(converted);
-        dirty[i] = true;
-        if (viewsLive())
-            emit q->rowChanged(current);
-        emit q->dataChanged();
+        if (listeners) {
+            if (viewsLive())
+                emit q->rowChanged(current);
+            emit q->dataChanged();
+        }
     }
 
     void onMasterMoved()
@@ -501,6 +536,13 @@ QString Field::asString() const
 
 double Field::asFloat() const
 {
+    // Money and float columns read as doubles: no copy of the value on a record-by-record run.
+    if (isValid())
+        if (const DatasetRecord *r = m_dataset->d->currentRecord(); r && m_index < r->values.size()) {
+            const QVariant &cell = r->values.at(m_index);
+            if (cell.typeId() == QMetaType::Double)
+                return *static_cast<const double *>(cell.constData());
+        }
     const QVariant v = value();
     bool ok = false;
     const double d = v.toDouble(&ok);
@@ -566,6 +608,15 @@ Dataset::~Dataset()
 {
     for (const auto &c : d->masterLinks)
         disconnect(c);
+}
+
+void Dataset::connectNotify(const QMetaMethod &) { ++d->listeners; }
+
+void Dataset::disconnectNotify(const QMetaMethod &signal)
+{
+    // An invalid method: every signal of a receiver; the count then stays on the safe side.
+    if (signal.isValid() && d->listeners > 0)
+        --d->listeners;
 }
 
 void Dataset::setConnection(Connection *connection)
@@ -665,7 +716,6 @@ void Dataset::open()
         auto r = std::make_unique<DatasetRecord>();
         r->id = nextId++;
         r->values = std::move(row);
-        r->original = r->values;   // shared until the record is edited
         order.append(r.get());
         store.push_back(std::move(r));
     });
@@ -787,7 +837,8 @@ void Dataset::moveBy(int distance)
     checkBrowseMode();
     if (d->view.isEmpty()) {
         d->bof = d->eof = true;
-        emit afterScroll();
+        if (d->listeners)
+            emit afterScroll();
         return;
     }
     const int target = d->current + distance;
@@ -803,7 +854,8 @@ void Dataset::moveBy(int distance)
         d->current = target;
         d->bof = d->eof = false;
     }
-    emit afterScroll();
+    if (d->listeners)
+        emit afterScroll();
 }
 
 void Dataset::first()
@@ -813,7 +865,8 @@ void Dataset::first()
     d->current = d->view.isEmpty() ? -1 : 0;
     d->bof = true;
     d->eof = d->view.isEmpty();
-    emit afterScroll();
+    if (d->listeners)
+        emit afterScroll();
 }
 
 void Dataset::last()
@@ -903,7 +956,6 @@ void Dataset::edit()
         append();
         return;
     }
-    d->backup = d->currentRecord()->values;
     d->resetDirty();
     d->setState(Edit);
 }
@@ -958,41 +1010,39 @@ void Dataset::post()
 {
     if (d->state != Edit && d->state != Insert)
         return;
-    emit beforePost();
+    if (d->listeners)
+        emit beforePost();
     DatasetRecord *r = d->currentRecord();
     if (!r)
         return;
-    int affected = 1;
     if (d->state == Insert) {
         const QVariantList entered = r->values;
         d->writer.insertRow(r->values, d->dirty);
-        r->original = r->values;
         d->adjustSums(entered, r->values);   // identity and defaults as the database stored them
     } else if (std::find(d->dirty.begin(), d->dirty.end(), true) != d->dirty.end()) {
-        affected = d->writer.updateRow(r->original, r->values, d->dirty);
-        const QVariantList oldOriginal = r->original;
-        r->original = r->values;
+        const int affected = d->writer.updateRow(d->storedRow(r), r->values, d->dirty);
         // A keyless table changed every identical row in the database; show the same here.
         if (affected > 1 && !d->writer.hasKey()) {
+            const QVariantList oldOriginal = d->storedRow(r).toList();
             for (DatasetRecord *other : std::as_const(d->order)) {
-                if (other == r || other->original != oldOriginal)
+                if (other == r || other->values != oldOriginal)
                     continue;
                 if (!other->hidden)
                     d->adjustSums(other->values, r->values);
                 other->values = r->values;
-                other->original = r->values;
                 if (d->viewsLive() && !other->hidden)
                     emit rowChanged(d->view.indexOf(other));
             }
         }
     }
-    d->dirty.clear();
-    d->backup.clear();
+    d->endEdit();
     d->setState(Browse);
-    if (d->viewsLive())
-        emit rowChanged(d->current);
-    emit afterPost();
-    emit dataChanged();
+    if (d->listeners) {
+        if (d->viewsLive())
+            emit rowChanged(d->current);
+        emit afterPost();
+        emit dataChanged();
+    }
 }
 
 void Dataset::cancel()
@@ -1006,18 +1056,20 @@ void Dataset::cancel()
         d->removeFromLists(r);
         if (d->current >= d->view.size())
             d->current = d->view.size() - 1;
-        d->dirty.clear();
+        d->endEdit();
         if (d->viewsLive())
             emit rowRemoved(row);
         d->setState(Browse);
         emit afterScroll();
     } else {
-        if (r && !d->backup.isEmpty()) {
-            d->adjustSums(r->values, d->backup);
-            r->values = d->backup;
+        if (r) {
+            for (int f = 0; f < d->dirty.size(); ++f)
+                if (d->dirty[f]) {
+                    d->adjustSum(f, r->values[f], d->backup[f]);
+                    r->values[f] = d->backup[f];
+                }
         }
-        d->dirty.clear();
-        d->backup.clear();
+        d->endEdit();
         d->setState(Browse);
         if (d->viewsLive() && r)
             emit rowChanged(d->current);
@@ -1040,12 +1092,12 @@ int Dataset::remove()
     if (d->readOnly)
         throw DbError(QStringLiteral("数据集是只读的，不能删除"), d->commandText);
     emit beforeDelete();
-    const int deleted = d->writer.deleteRow(r->original);
-    const QVariantList oldOriginal = r->original;
+    const int deleted = d->writer.deleteRow(StoredRow{r->values});
+    const QVariantList oldOriginal = r->values;
     QList<DatasetRecord *> gone{r};
     if (deleted > 1 && !d->writer.hasKey()) {
         for (DatasetRecord *other : std::as_const(d->order))
-            if (other != r && other->original == oldOriginal && gone.size() < deleted)
+            if (other != r && other->values == oldOriginal && gone.size() < deleted)
                 gone.append(other);
     }
     const int row = d->current;
@@ -1137,7 +1189,7 @@ Bookmark Dataset::bookmark() const
     b.generation = d->generation;
     b.row = d->current;
     const QList<int> keyCols = d->writer.keyFieldIndexes();
-    const QVariantList &vals = r->original.isEmpty() ? r->values : r->original;
+    const QVariantList vals = d->storedRow(r).toList();
     if (keyCols.isEmpty())
         b.keyValues = vals;
     else

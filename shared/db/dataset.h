@@ -225,6 +225,11 @@ signals:
     void rowRemoved(int row);
     void controlsEnabled();
 
+protected:
+    // Counted so that a dataset nobody listens to sends no signals on every edit and move.
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
+
 private:
     void startNewRecord(bool beforeCurrent);
     friend class Field;

@@ -30,9 +30,21 @@ sqlite3_stmt *statementOf(const QSqlQuery &q)
     return *static_cast<sqlite3_stmt *const *>(h.constData());
 }
 
+const QVariant &noValue()
+{
+    static const QVariant none;
+    return none;
+}
+
 // As the driver binds: integers, doubles, blobs, NULL, and everything else as text.
 int bindValue(sqlite3_stmt *stmt, int index, const QVariant &v)
 {
+    // The common values of a post, read in place.
+    const int type = v.typeId();
+    if (type == QMetaType::Double && !v.isNull())
+        return sqlite3_bind_double(stmt, index, *static_cast<const double *>(v.constData()));
+    if (type == QMetaType::LongLong && !v.isNull())
+        return sqlite3_bind_int64(stmt, index, *static_cast<const qlonglong *>(v.constData()));
     if (!v.isValid() || v.isNull())
         return sqlite3_bind_null(stmt, index);
     switch (v.typeId()) {
@@ -62,11 +74,20 @@ int bindValue(sqlite3_stmt *stmt, int index, const QVariant &v)
 DatasetWriter::DatasetWriter() = default;
 DatasetWriter::~DatasetWriter() = default;
 
-void DatasetWriter::reset()
+void DatasetWriter::dropStatements()
 {
     m_statements.clear();
+    m_last = nullptr;
+    m_lastSql.clear();
+}
+
+void DatasetWriter::reset()
+{
+    dropStatements();
     m_handle = nullptr;
     m_shapes.clear();
+    m_lastShape.clear();
+    m_lastShapeSql.clear();
     m_locating.clear();
     m_signature.clear();
     m_table.clear();
@@ -79,7 +100,7 @@ void DatasetWriter::reset()
 void DatasetWriter::finish()
 {
     // A closed dataset holds no statement of the connection, which may then close freely.
-    m_statements.clear();
+    dropStatements();
     m_handle = nullptr;
 }
 
@@ -255,68 +276,80 @@ QList<int> DatasetWriter::locatingFields() const
     return out;
 }
 
-void DatasetWriter::whereBinds(const QVariantList &original, QByteArray &shape, QVariantList &binds) const
+void DatasetWriter::whereBinds(const StoredRow &original, char *shape)
 {
-    shape.append('W');
+    *shape++ = 'W';
     for (int f : m_locating) {
-        const QVariant &v = original.value(f);
-        shape.append(v.isNull() ? 'n' : 'v');
-        if (!v.isNull())
-            binds.append(bindable(v));
+        const QVariant &v = original.at(f);
+        const bool null = v.isNull();
+        *shape++ = null ? 'n' : 'v';
+        if (!null)
+            m_binds.push_back(&v);
     }
 }
 
-QString DatasetWriter::whereText(const QVariantList &original) const
+QString DatasetWriter::whereText(const StoredRow &original) const
 {
     QStringList parts;
     for (int f : m_locating) {
         const QString col = quoted(m_columns[m_fieldColumn[f]].name);
-        parts.append(original.value(f).isNull() ? col + QLatin1String(" IS NULL") : col + QLatin1String("=?"));
+        parts.append(original.at(f).isNull() ? col + QLatin1String(" IS NULL") : col + QLatin1String("=?"));
     }
     return parts.join(QLatin1String(" AND "));
 }
 
-QSqlQuery &DatasetWriter::prepared(const QString &sql)
+DatasetWriter::Statement &DatasetWriter::prepared(const QString &sql)
 {
     // A connection closed and opened again has a new driver; statements of the old one are dead.
     // On the embedded engine its handle tells the same for less.
     sqlite3 *handle = m_embedded ? m_connection->sqliteHandle() : nullptr;
     if (!handle || handle != m_handle) {
         const QSqlDriver *driver = m_connection->database().driver();
-        if (driver != m_driver) {
-            m_statements.clear();
+        if (driver != m_driver || handle != m_handle) {
+            dropStatements();
             m_driver = driver;
         }
         m_handle = handle;
     }
+    // A run of posts uses one statement: its text is the very string of the last run.
+    if (m_last && sql.constData() == m_lastSql.constData() && sql.size() == m_lastSql.size())
+        return *m_last;
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
-        auto q = std::make_shared<QSqlQuery>(m_connection->database());
-        q->setForwardOnly(true);
-        if (!q->prepare(sql)) {
-            const QString text = q->lastError().databaseText().trimmed().isEmpty() ? q->lastError().text()
-                                                                                   : q->lastError().databaseText();
+        auto s = std::make_shared<Statement>(Statement{QSqlQuery(m_connection->database()), nullptr});
+        QSqlQuery &q = s->query;
+        q.setForwardOnly(true);
+        if (!q.prepare(sql)) {
+            const QString text = q.lastError().databaseText().trimmed().isEmpty() ? q.lastError().text()
+                                                                                   : q.lastError().databaseText();
             throw DbError(QStringLiteral("数据库错误：%1").arg(text.trimmed()), sql);
         }
+        s->stmt = m_embedded ? statementOf(q) : nullptr;
         if (m_statements.size() > 64)
-            m_statements.clear();
-        it = m_statements.insert(sql, q);
+            dropStatements();
+        it = m_statements.insert(sql, s);
     }
-    return *it.value();
+    m_last = it.value().get();
+    m_lastSql = sql;
+    return *m_last;
 }
 
-int DatasetWriter::run(const QString &sql, const QVariantList &binds, QVariant *insertId)
+int DatasetWriter::run(const QString &sql, QVariant *insertId)
 {
     if (!m_connection || !m_connection->isOpen())
         throw DbError(QStringLiteral("数据库未打开"), sql);
-    QSqlQuery &q = prepared(sql);
+    Statement &prep = prepared(sql);
     emit m_connection->statementRun(sql);
-    if (sqlite3_stmt *stmt = m_embedded ? statementOf(q) : nullptr) {
+    if (sqlite3_stmt *stmt = prep.stmt) {
+        // Every run ends with a reset, and binds every parameter of its statement.
         sqlite3 *db = sqlite3_db_handle(stmt);
-        sqlite3_reset(stmt);
         int rc = SQLITE_OK;
-        for (int i = 0; i < binds.size() && rc == SQLITE_OK; ++i)
-            rc = bindValue(stmt, i + 1, binds[i]);
+        for (size_t i = 0; i < m_binds.size() && rc == SQLITE_OK; ++i) {
+            const QVariant &v = *m_binds[i];
+            const int t = v.typeId();
+            rc = t == QMetaType::QDate || t == QMetaType::QDateTime ? bindValue(stmt, int(i) + 1, bindable(v))
+                                                                    : bindValue(stmt, int(i) + 1, v);
+        }
         if (rc == SQLITE_OK)
             rc = sqlite3_step(stmt);
         if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
@@ -329,11 +362,11 @@ int DatasetWriter::run(const QString &sql, const QVariantList &binds, QVariant *
         if (insertId)
             *insertId = QVariant(qlonglong(sqlite3_last_insert_rowid(db)));
         sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
         return affected;
     }
-    for (int i = 0; i < binds.size(); ++i)
-        q.bindValue(i, binds[i]);
+    QSqlQuery &q = prep.query;
+    for (size_t i = 0; i < m_binds.size(); ++i)
+        q.bindValue(int(i), bindable(*m_binds[i]));
     if (!q.exec()) {
         const QSqlError e = q.lastError();
         const QString text = e.databaseText().trimmed().isEmpty() ? e.text() : e.databaseText();
@@ -352,17 +385,17 @@ void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
     requireTable(QStringLiteral("新增记录"));
     // As for updates: the statement depends only on which fields are written, so its text is
     // made once per shape (a batch of new records has one) and the prepared statement reused.
-    QByteArray shape;
-    shape.reserve(m_fieldColumn.size() + 1);
+    QByteArray &shape = m_shape;
+    shape.resize(0);
     shape.append('I');
-    QVariantList binds;
+    m_binds.clear();
     for (int f = 0; f < m_fieldColumn.size(); ++f) {
         const int c = m_fieldColumn[f];
-        const QVariant &v = values.value(f);
+        const QVariant &v = f < values.size() ? values.at(f) : noValue();
         const bool set = c >= 0 && !(v.isNull() && (m_columns[c].identity || !dirty.value(f)));
         shape.append(set ? '1' : '0');
         if (set)
-            binds.append(bindable(v));
+            m_binds.push_back(&v);
     }
     auto it = m_shapes.constFind(shape);
     if (it == m_shapes.constEnd()) {
@@ -380,7 +413,7 @@ void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
         it = m_shapes.insert(shape, sql);
     }
     QVariant id;
-    run(it.value(), binds, &id);
+    run(it.value(), &id);
 
     if (m_embedded && id.isValid()) {
         // Read the row back by its row id: auto-number and column defaults become visible.
@@ -396,7 +429,7 @@ void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
             back = m_shapes.insert(QByteArrayLiteral("R"),
                                    QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?").arg(sel.join(QLatin1Char(',')), quoted(m_table)));
         }
-        QSqlQuery &q = prepared(back.value());
+        QSqlQuery &q = prepared(back.value()).query;
         q.bindValue(0, id);
         if (q.exec() && q.next())
             for (int i = 0; i < fieldsRead.size(); ++i)
@@ -414,35 +447,47 @@ void DatasetWriter::insertRow(QVariantList &values, const QVector<bool> &dirty)
     }
 }
 
-int DatasetWriter::updateRow(const QVariantList &original, const QVariantList &values, const QVector<bool> &dirty)
+int DatasetWriter::updateRow(const StoredRow &original, const QVariantList &values, const QVector<bool> &dirty)
 {
     // The statement depends only on which fields changed and which located values are NULL:
     // its text is made once per shape and the prepared statement reused.
-    QByteArray shape;
-    shape.reserve(dirty.size() + m_fieldColumn.size() + 1);
-    shape.append('U');
-    QVariantList binds;
-    binds.reserve(dirty.size() + m_locating.size());
+    const int fieldCount = int(dirty.size());
+    QByteArray &shape = m_shape;
+    shape.resize(1 + fieldCount + 1 + m_locating.size());
+    char *p = shape.data();
+    *p++ = 'U';
+    m_binds.clear();
     bool anyDirty = false, anySet = false;
-    for (int f = 0; f < dirty.size(); ++f) {
-        const int c = m_fieldColumn.value(f, -1);
-        const bool set = dirty[f] && c >= 0 && !m_columns[c].identity;
-        anyDirty = anyDirty || dirty[f];
+    const bool *changed = dirty.constData();
+    const int *columnOf = m_fieldColumn.constData();
+    const int mapped = int(m_fieldColumn.size());
+    const Column *columns = m_columns.constData();
+    for (int f = 0; f < fieldCount; ++f) {
+        const int c = f < mapped ? columnOf[f] : -1;
+        const bool set = changed[f] && c >= 0 && !columns[c].identity;
+        anyDirty = anyDirty || changed[f];
         anySet = anySet || set;
-        shape.append(set ? '1' : '0');
+        *p++ = set ? '1' : '0';
         if (set)
-            binds.append(bindable(values.value(f)));
+            m_binds.push_back(f < values.size() ? &values.at(f) : &noValue());
     }
     if (!anySet) {
         if (anyDirty && !canWrite())
             requireTable(QStringLiteral("保存修改"));
         return 1;   // only fields outside the table changed: nothing to write
     }
-    whereBinds(original, shape, binds);
+    whereBinds(original, p);
+    // Record after record has the same shape as the one before.
+    if (!m_lastShape.isEmpty() && shape == m_lastShape) {
+        const int n = run(m_lastShapeSql);
+        if (n == 0)
+            throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), m_lastShapeSql);
+        return n;
+    }
     auto it = m_shapes.constFind(shape);
     if (it == m_shapes.constEnd()) {
         QStringList sets;
-        for (int f = 0; f < dirty.size(); ++f)
+        for (int f = 0; f < fieldCount; ++f)
             if (shape[f + 1] == '1')
                 sets.append(quoted(m_columns[m_fieldColumn[f]].name) + QLatin1String("=?"));
         const QString where = whereText(original);
@@ -451,18 +496,22 @@ int DatasetWriter::updateRow(const QVariantList &original, const QVariantList &v
             throw DbError(QStringLiteral("无法定位要更新的记录"), sql);
         it = m_shapes.insert(shape, sql);
     }
-    const int n = run(it.value(), binds);
+    m_lastShape = it.key();
+    m_lastShapeSql = it.value();
+    const int n = run(it.value());
     if (n == 0)
         throw DbError(QStringLiteral("找不到要更新的记录：它已被删除，或在读取后被其他用户修改。"), it.value());
     return n;
 }
 
-int DatasetWriter::deleteRow(const QVariantList &original)
+int DatasetWriter::deleteRow(const StoredRow &original)
 {
     requireTable(QStringLiteral("删除记录"));
-    QByteArray shape("D");
-    QVariantList binds;
-    whereBinds(original, shape, binds);
+    QByteArray &shape = m_shape;
+    shape.resize(1 + 1 + m_locating.size());
+    shape[0] = 'D';
+    m_binds.clear();
+    whereBinds(original, shape.data() + 1);
     auto it = m_shapes.constFind(shape);
     if (it == m_shapes.constEnd()) {
         const QString where = whereText(original);
@@ -471,7 +520,7 @@ int DatasetWriter::deleteRow(const QVariantList &original)
             throw DbError(QStringLiteral("无法定位要删除的记录"), sql);
         it = m_shapes.insert(shape, sql);
     }
-    return run(it.value(), binds);
+    return run(it.value());
 }
 
 } // namespace wage

@@ -11,10 +11,37 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace wage {
+
+// The row as the database holds it: the record's values, except the fields changed by the
+// pending edit, whose earlier values are kept aside. No copy of the row is made for an edit.
+struct StoredRow {
+    const QVariantList &values;
+    const QVector<bool> *changed = nullptr;
+    const QVariantList *before = nullptr;
+
+    const QVariant &at(int field) const
+    {
+        static const QVariant none;
+        if (changed && field < changed->size() && (*changed)[field])
+            return (*before)[field];
+        return field >= 0 && field < values.size() ? values[field] : none;
+    }
+    QVariantList toList() const
+    {
+        QVariantList out = values;
+        if (changed)
+            for (int f = 0; f < changed->size() && f < out.size(); ++f)
+                if ((*changed)[f])
+                    out[f] = (*before)[f];
+        return out;
+    }
+};
 
 class DatasetWriter {
 public:
@@ -42,9 +69,9 @@ public:
     // database stored it (identity and defaults included, where the engine can tell).
     void insertRow(QVariantList &values, const QVector<bool> &dirty);
     // Rows the database changed; DbError when none matched.
-    int updateRow(const QVariantList &original, const QVariantList &values, const QVector<bool> &dirty);
+    int updateRow(const StoredRow &original, const QVariantList &values, const QVector<bool> &dirty);
     // Rows the database deleted (several when a keyless table holds identical rows).
-    int deleteRow(const QVariantList &original);
+    int deleteRow(const StoredRow &original);
 
 private:
     struct Column {
@@ -55,10 +82,17 @@ private:
     };
     QString quoted(const QString &name) const;
     QList<int> locatingFields() const;
-    void whereBinds(const QVariantList &original, QByteArray &shape, QVariantList &binds) const;
-    QString whereText(const QVariantList &original) const;
-    QSqlQuery &prepared(const QString &sql);
-    int run(const QString &sql, const QVariantList &binds, QVariant *insertId = nullptr);
+    struct Statement {
+        QSqlQuery query;
+        sqlite3_stmt *stmt = nullptr;   // the embedded engine's statement behind the query
+    };
+    // Appends the WHERE part of the shape at `shape` (1 + located fields) and its binds.
+    void whereBinds(const StoredRow &original, char *shape);
+    void dropStatements();
+    QString whereText(const StoredRow &original) const;
+    Statement &prepared(const QString &sql);
+    // Runs with the values in m_binds.
+    int run(const QString &sql, QVariant *insertId = nullptr);
     QVariant bindable(const QVariant &value) const;
     void requireTable(const QString &what) const;
 
@@ -71,8 +105,15 @@ private:
     QList<int> m_keyFields;       // field indexes of the key in effect
     int m_identityField = -1;
     QList<int> m_locating;        // fields of the WHERE clause: the key, or every column
-    QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    QHash<QString, std::shared_ptr<Statement>> m_statements;
+    Statement *m_last = nullptr;   // the statement of the last run, and its text
+    QString m_lastSql;
+    // Scratch of the statement being made, kept between posts so that a post allocates nothing.
+    QByteArray m_shape;
+    std::vector<const QVariant *> m_binds;
     QHash<QByteArray, QString> m_shapes;   // statement text by shape
+    QByteArray m_lastShape;                 // the shape of the last update, and its text
+    QString m_lastShapeSql;
     const QSqlDriver *m_driver = nullptr;
     sqlite3 *m_handle = nullptr;   // the embedded connection the statements belong to
 };

@@ -314,3 +314,60 @@ TEST(Dataset, RefreshReturnsToTheRecordOrReportsItGone)
         EXPECT_TRUE(ds.isActive());
     }
 }
+
+TEST(Dataset, AChangedKeyIsFoundByItsOldValueUntilPostedOrCancelled)
+{
+    Db db;
+    db.c.execute("create table tempconfig (key_name varchar(50), key_index int, gridwidth varchar(255))");
+    db.c.execute("insert into tempconfig values ('a', 1, 'w')");
+    db.c.execute("insert into tempconfig values ('z', 2, 'v')");
+    Dataset ds(&db.c, "select * from tempconfig order by key_name");
+    ds.setKeyFields({"key_name"});
+    ds.open();
+
+    ds.setValue("key_name", "b");
+    ds.setValue("key_index", 5);
+    ds.setValue("key_name", "c");   // changed twice: the row is still the one read as 'a'
+    EXPECT_EQ(ds.bookmark().keyValues, QVariantList({"a"}));
+    ds.post();
+    EXPECT_EQ(db.count("select count(*) from tempconfig where key_name='a'"), 0);
+    EXPECT_EQ(db.count("select key_index from tempconfig where key_name='c'"), 5);
+    EXPECT_EQ(db.count("select key_index from tempconfig where key_name='z'"), 2);
+
+    // The row is gone behind the dataset's back: the post fails, the edit stays, cancel restores.
+    db.c.execute("delete from tempconfig where key_name='c'");
+    ds.setValue("key_name", "d");
+    ds.setValue("gridwidth", "x");
+    EXPECT_THROW(ds.post(), DbError);
+    EXPECT_EQ(ds.state(), Dataset::Edit);
+    EXPECT_EQ(ds.value("key_name").toString(), "d");
+    EXPECT_THROW(ds.post(), DbError);
+    ds.cancel();
+    EXPECT_EQ(ds.value("key_name").toString(), "c");
+    EXPECT_EQ(ds.value("key_index").toInt(), 5);
+    EXPECT_EQ(ds.value("gridwidth").toString(), "w");
+    EXPECT_FALSE(ds.modified());
+}
+
+TEST(Dataset, ListenersConnectedAtAnyTimeHearEditsPostsAndMoves)
+{
+    Db db;
+    Dataset ds(&db.c, "select * from f_ijpn order by ip_no");
+    ds.open();
+    ds.edit();
+    ds.setValue("qty", 6);   // nobody listens yet
+    ds.post();
+    { QSignalSpy gone(&ds, &Dataset::dataChanged); }   // a listener that came and went
+
+    QSignalSpy changed(&ds, &Dataset::dataChanged), posted(&ds, &Dataset::afterPost),
+        moved(&ds, &Dataset::afterScroll), state(&ds, &Dataset::stateChanged), row(&ds, &Dataset::rowChanged);
+    ds.setValue("qty", 7);
+    ds.post();
+    ds.next();
+    EXPECT_EQ(changed.size(), 2);   // the value, then the post
+    EXPECT_EQ(posted.size(), 1);
+    EXPECT_EQ(moved.size(), 1);
+    EXPECT_EQ(state.size(), 2);     // Edit, Browse
+    EXPECT_EQ(row.size(), 2);
+    EXPECT_EQ(db.count("select qty from f_ijpn where ip_no='P01'"), 7);
+}
