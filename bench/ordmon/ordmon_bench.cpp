@@ -4,11 +4,7 @@
 // piece records. Both must give the same figures.
 //
 //   build/bench/ordmon_bench [small large]     (default 100000 1000000 piece records)
-#include "datamodule.h"
-#include "demodata.h"
-#include "mainform.h"
-#include "moduleform.h"
-#include "pluginhost.h"
+#include "benchhost.h"
 
 #include "core/appdir.h"
 #include "core/prompt.h"
@@ -28,16 +24,6 @@
 #include <memory>
 
 namespace {
-
-void noRestart() {}
-
-QWidget *monitorWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (qstrcmp(w->metaObject()->className(), "TOrdmon_form") == 0)
-            return w;
-    return nullptr;
-}
 
 void raw(wage::Connection *c, const QString &sql)
 {
@@ -121,48 +107,23 @@ struct Figures {
 
 Figures runOnce(int records)
 {
-    QTemporaryDir dir;
-    dir.setAutoRemove(qEnvironmentVariableIsEmpty("ORDMON_BENCH_KEEP"));
-    if (!dir.autoRemove())
-        std::printf("  数据库目录 %s\n", dir.path().toUtf8().constData());
-    QFile::link(QStringLiteral(WAGE_APP_DIR "/Plugins"), dir.filePath(QStringLiteral("Plugins")));
-    QFile ini(dir.filePath(QStringLiteral("Usertem.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write("[main Position]\r\nconnectionstr=MSSQL#file:f_data.mdb\r\n");
-    ini.close();
-    wage::setProgramDir(dir.path());
-
-    host::TDataModule1 dataModule;
-    wage::Connection *c = dataModule.ADOConnection1;
-    c->openFile(dir.filePath(QStringLiteral("f_data.mdb")), wage::Dialect::MsSql);
-    wage::DemoSize size;
-    size.products = 20;
-    size.workers = 80;
-    size.orders = 200;
-    size.linesPerOrder = 5;
-    size.processesPerProduct = 8;
-    size.pieceRecords = records;
-    QElapsedTimer t;
-    t.start();
-    wage::createWageDatabase(c, wage::Dialect::MsSql, size);
-    std::printf("计件记录 %d 条：数据库 %lld ms\n", records, t.elapsed());
-
-    host::PluginHost plugins;
-    plugins.loadAll(dir.filePath(QStringLiteral("Plugins")));
-    auto mainForm = std::make_unique<host::TMainForm>(&dataModule, plugins, QStringLiteral("系统管理员"));
-    mainForm->resize(1200, 800);
-    mainForm->show();
-    host::TModuleForm *orders = mainForm->openModule(QStringLiteral("f_pici"));
-    orders->openFunction(QStringLiteral("订单监控"));   // makes F_PCJK (the host would restart)
-    mainForm->closeModules();
-    QApplication::processEvents();
-    orders = mainForm->openModule(QStringLiteral("f_pici"));
-    orders->openFunction(QStringLiteral("订单监控"));
-    QWidget *monitor = monitorWindow();
+    BenchHost bench;
+    bench.dir.setAutoRemove(qEnvironmentVariableIsEmpty("ORDMON_BENCH_KEEP"));
+    if (!bench.dir.autoRemove())
+        std::printf("  数据库目录 %s\n", bench.dir.path().toUtf8().constData());
+    if (!bench.build(records)) {
+        std::fprintf(stderr, "程序目录无法写入\n");
+        return {};
+    }
+    std::printf("计件记录 %d 条：数据库 %lld ms\n", records, bench.databaseMs);
+    wage::Connection *c = bench.connection();
+    host::TModuleForm *orders = nullptr;
+    QWidget *monitor = bench.openMonitor(&orders);
     if (!monitor) {
         std::fprintf(stderr, "订单监控窗口没有打开\n");
         return {};
     }
+    QElapsedTimer t;
     monitor->findChild<QRadioButton *>(QStringLiteral("RadioButton2"))->click();
     t.restart();
     monitor->findChild<QAbstractButton *>(QStringLiteral("ToolButton1"))->click();
@@ -178,7 +139,7 @@ Figures runOnce(int records)
     f.differing = differences(c);
     std::printf("  汇总统计（插件）%.0f ms   手写 SQLite 参考 %.0f ms   比值 %.2f\n", f.plugin, f.reference,
                 f.reference > 0 ? f.plugin / f.reference : 0.0);
-    mainForm->closeModules();
+    bench.mainForm->closeModules();
     QApplication::processEvents();
     return f;
 }
@@ -192,7 +153,7 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     wage::ScopedScriptedPrompt prompt;
-    app.setProperty("wage.restartHost", QVariant::fromValue(quintptr(&noRestart)));
+    keepBenchRunning();
     const int small = argc > 1 ? atoi(argv[1]) : 100000;
     const int large = argc > 2 ? atoi(argv[2]) : 1000000;
     std::printf("订单监控汇总统计：200 个订单 x 5 条明细 x 8 道工序\n");

@@ -8,11 +8,7 @@
 //
 // With ORDMON_WINDOW_GRAB=<folder> it also saves pictures of the main page after a summary
 // run, the script page and the realtime page with its chart.
-#include "datamodule.h"
-#include "demodata.h"
-#include "mainform.h"
-#include "moduleform.h"
-#include "pluginhost.h"
+#include "benchhost.h"
 
 #include "core/appdir.h"
 #include "core/prompt.h"
@@ -36,16 +32,6 @@
 #include <memory>
 
 namespace {
-
-void noRestart() {}
-
-QWidget *monitorWindow()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (qstrcmp(w->metaObject()->className(), "TOrdmon_form") == 0 && w->isVisible())
-            return w;
-    return nullptr;
-}
 
 // Runs `sql` directly on SQLite and walks its rows; the number of rows.
 int direct(wage::Connection *c, const QString &sql)
@@ -114,45 +100,21 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     wage::ScopedScriptedPrompt prompt;
-    app.setProperty("wage.restartHost", QVariant::fromValue(quintptr(&noRestart)));
+    keepBenchRunning();
     const int records = argc > 1 ? atoi(argv[1]) : 1000000;
 
-    QTemporaryDir dir;
-    QFile::link(QStringLiteral(WAGE_APP_DIR "/Plugins"), dir.filePath(QStringLiteral("Plugins")));
-    QFile ini(dir.filePath(QStringLiteral("Usertem.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write("[main Position]\r\nconnectionstr=MSSQL#file:f_data.mdb\r\n");
-    ini.close();
-    wage::setProgramDir(dir.path());
-
-    host::TDataModule1 dataModule;
-    wage::Connection *c = dataModule.ADOConnection1;
-    c->openFile(dir.filePath(QStringLiteral("f_data.mdb")), wage::Dialect::MsSql);
-    wage::DemoSize size;
-    size.products = 20;
-    size.workers = 80;
-    size.orders = 200;
-    size.linesPerOrder = 5;
-    size.processesPerProduct = 8;
-    size.pieceRecords = records;
-    QElapsedTimer t;
-    t.start();
-    wage::createWageDatabase(c, wage::Dialect::MsSql, size);
-    std::printf("订单监控窗口：200 个订单 x 5 条明细 x 8 道工序，计件记录 %d 条（数据库 %lld ms）\n", records, t.elapsed());
-
-    host::PluginHost plugins;
-    plugins.loadAll(dir.filePath(QStringLiteral("Plugins")));
-    auto mainForm = std::make_unique<host::TMainForm>(&dataModule, plugins, QStringLiteral("系统管理员"));
-    mainForm->resize(1200, 800);
-    mainForm->show();
-    host::TModuleForm *orders = mainForm->openModule(QStringLiteral("f_pici"));
-    orders->openFunction(QStringLiteral("订单监控"));   // makes F_PCJK (the host would restart)
-    mainForm->closeModules();
-    QApplication::processEvents();
-    orders = mainForm->openModule(QStringLiteral("f_pici"));
+    BenchHost bench;
+    if (!bench.build(records)) {
+        std::fprintf(stderr, "程序目录无法写入\n");
+        return 1;
+    }
+    std::printf("订单监控窗口：200 个订单 x 5 条明细 x 8 道工序，计件记录 %d 条（数据库 %lld ms）\n", records,
+                bench.databaseMs);
+    wage::Connection *c = bench.connection();
+    host::TMainForm *mainForm = bench.mainForm.get();
+    host::TModuleForm *orders = nullptr;
     // Process rows of every order, so that the grids have their full content.
-    orders->openFunction(QStringLiteral("订单监控"));
-    QWidget *monitor = monitorWindow();
+    QWidget *monitor = bench.openMonitor(&orders);
     if (!monitor) {
         std::fprintf(stderr, "订单监控窗口没有打开\n");
         return 1;
