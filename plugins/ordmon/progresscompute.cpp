@@ -26,7 +26,7 @@ using wage::sqlQuote;
 
 namespace {
 
-// Statements per statistics mode (0 product, 1 product and specification, 2 batch).
+// Statements per statistics mode (0 product, 1 product and 规格 (size), 2 batch).
 const char *const kProcessRows[] = {
     "select * from f_pcjk where pc_id=:pc_id and ip_no=:ip_no",
     "select * from f_pcjk where pc_id=:pc_id and ip_no=:ip_no and ip_gvge=:ip_gvge",

@@ -46,6 +46,8 @@ struct TextPool {
     }
 };
 
+} // namespace
+
 sqlite3_stmt *statementOf(const QSqlQuery &q)
 {
     const QSqlResult *r = q.result();
@@ -56,8 +58,6 @@ sqlite3_stmt *statementOf(const QSqlQuery &q)
         return nullptr;
     return *static_cast<sqlite3_stmt *const *>(h.constData());
 }
-
-} // namespace
 
 bool readQueryRows(QSqlQuery &q, sqlite3 *handle, int columns, const RowSink &row, QString *error)
 {

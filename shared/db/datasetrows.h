@@ -9,6 +9,7 @@
 #include <functional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace wage {
 
@@ -17,5 +18,10 @@ using RowSink = std::function<void(QVariantList &row)>;
 // `q` has been executed; `handle` is the embedded engine's connection (null on ODBC). False with
 // the engine's message in `error` when reading fails part way.
 bool readQueryRows(QSqlQuery &q, sqlite3 *handle, int columns, const RowSink &row, QString *error);
+
+// The embedded engine's statement behind a prepared query, or nullptr on another engine. The
+// query keeps owning it (the driver finalizes it); callers bind and step it directly, which saves
+// the driver's per-value conversions.
+sqlite3_stmt *statementOf(const QSqlQuery &q);
 
 } // namespace wage

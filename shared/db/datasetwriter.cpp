@@ -1,4 +1,5 @@
 #include "db/datasetwriter.h"
+#include "db/datasetrows.h"
 
 #include "db/sqldates.h"
 
@@ -15,20 +16,6 @@
 namespace wage {
 
 namespace {
-
-// The embedded engine's statement behind a prepared query. The query keeps owning it (the
-// driver finalizes it when the connection closes); posting binds and steps it directly, which
-// saves the driver's per-value conversions on every post.
-sqlite3_stmt *statementOf(const QSqlQuery &q)
-{
-    const QSqlResult *r = q.result();
-    if (!r)
-        return nullptr;
-    const QVariant h = r->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3_stmt *const *>(h.constData());
-}
 
 const QVariant &noValue()
 {

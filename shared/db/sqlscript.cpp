@@ -45,16 +45,6 @@ bool startsStatement(const Token &t)
                       "merge", "raiserror", "throw", "waitfor", "goto", "set", "select", "with", "use", "save"});
 }
 
-bool isBatchSeparator(const QString &sql, const Token &t)
-{
-    if (!t.is("go"))
-        return false;
-    for (int i = t.pos - 1; i >= 0 && sql[i] != u'\n'; --i)
-        if (!sql[i].isSpace()) return false;
-    for (int i = t.pos + t.text.size(); i < sql.size() && sql[i] != u'\n'; ++i)
-        if (!sql[i].isSpace()) return false;
-    return true;
-}
 
 class ScriptParser {
 public:

@@ -169,4 +169,16 @@ QList<Token> tokenize(const QString &s, bool jetStrings)
     return out;
 }
 
+
+bool isBatchSeparator(const QString &sql, const Token &t)
+{
+    if (!t.is("go"))
+        return false;
+    for (int i = t.pos - 1; i >= 0 && sql[i] != u'\n'; --i)
+        if (!sql[i].isSpace()) return false;
+    for (int i = t.pos + t.text.size(); i < sql.size() && sql[i] != u'\n'; ++i)
+        if (!sql[i].isSpace()) return false;
+    return true;
+}
+
 } // namespace wage::sql

@@ -33,4 +33,7 @@ struct Token {
 // literal, name or comment.
 QList<Token> tokenize(const QString &sql, bool jetStrings);
 
+// "GO" alone on its line ends a batch, as in the server's scripts.
+bool isBatchSeparator(const QString &sql, const Token &t);
+
 } // namespace wage::sql

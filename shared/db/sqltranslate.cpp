@@ -17,18 +17,6 @@ QStringList parameterNames(const QString &sql)
 
 namespace {
 
-// "GO" alone on its line ends a batch, as in the server's scripts.
-bool isBatchSeparator(const QString &sql, const Token &t)
-{
-    if (!t.is("go"))
-        return false;
-    for (int i = t.pos - 1; i >= 0 && sql[i] != u'\n'; --i)
-        if (!sql[i].isSpace()) return false;
-    for (int i = t.pos + t.text.size(); i < sql.size() && sql[i] != u'\n'; ++i)
-        if (!sql[i].isSpace()) return false;
-    return true;
-}
-
 bool isNoOp(const QList<Token> &st)
 {
     // SET NOCOUNT ON and friends have no meaning on the embedded engine

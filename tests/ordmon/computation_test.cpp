@@ -154,7 +154,7 @@ TEST_F(OrdmonFixture, BatchModeKeepsTwoBatchesOfOneProductApart)
     EXPECT_NEAR(number(QStringLiteral("select pc_total from f_pici")), 40 + 10, 1e-9);
 }
 
-// A product number with one f_ijpn row per specification has no single id: no last process,
+// A product number with one f_ijpn row per 规格 (size) has no single id: no last process,
 // pc_uizuu untouched, the other figures computed.
 TEST_F(OrdmonFixture, ProductNumberWithSeveralRowsLeavesFinishedQuantityAlone)
 {
